@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package Plumora needs to build, run and test.
+# Safe to run again: packages already present are left alone.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+  libasound2-dev alsa-utils
+  libogg-dev libvorbis-dev
+  libid3-3.8.3-dev zlib1g-dev
+  libavcodec-dev libavutil-dev libswresample-dev
+  libhidapi-dev libusb-1.0-0-dev
+  googletest libgtest-dev libgmock-dev
+  sox ffmpeg vorbis-tools python3-mutagen
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "All build and test packages are installed."
+  exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+// Window messages between processes of the same user, over a local socket.
+//
+// A request is a 16-byte little-endian header (message, wParam, lParam, data
+// length) followed by the data; the answer is one little-endian 32-bit value.
+// The socket lives in $XDG_RUNTIME_DIR, else in the temporary directory with
+// the user id appended, and only its owner may connect.
+struct LocalMessage {
+    quint32 msg = 0;
+    quint32 wParam = 0;
+    qint32 lParam = 0;
+    QByteArray data;
+};
+
+// Largest data block a server accepts.
+constexpr int kMaxLocalMessageData = 64 * 1024;
+
+QString LocalSocketPath(const QString& name);
+
+// Sends a message to the server of that name and waits for its answer.
+// Nothing when no server listens or it does not answer within the time-out.
+std::optional<qint32> SendLocalMessage(const QString& name, const LocalMessage& message,
+                                       int timeoutMs = 5000);
+
+// True when a server of that name accepts connections.
+bool LocalServerExists(const QString& name);
+
+class LocalMessageServer : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<qint32(const LocalMessage&)>;
+
+    LocalMessageServer(QString name, Handler handler, QObject* parent = nullptr);
+    ~LocalMessageServer() override;
+
+    // Starts listening. Fails when another live server has the name; a
+    // socket left behind by a dead process is removed first.
+    bool Listen();
+    QString ErrorString() const;
+
+private:
+    void Accept();
+    void Read(QLocalSocket* socket);
+
+    QString name_;
+    Handler handler_;
+    QLocalServer* server_;
+};
