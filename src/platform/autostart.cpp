@@ -49,13 +49,18 @@ bool WriteEntry(Scope scope, const QString& name, const QString& program,
     if (!arguments.isEmpty()) {
         exec += " " + arguments;
     }
-    const QString text = "[Desktop Entry]\n"
-                         "Type=Application\n"
-                         "Name=" + name + "\n"
-                         "Comment=Radio player and recorder\n"
-                         "Exec=" + exec + "\n"
-                         "Terminal=false\n"
-                         "X-GNOME-Autostart-enabled=true\n";
+    const QString text =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=" +
+        name +
+        "\n"
+        "Comment=Radio player and recorder\n"
+        "Exec=" +
+        exec +
+        "\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         return false;

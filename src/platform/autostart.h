@@ -13,8 +13,7 @@ QString EntryPath(Scope scope, const QString& name);
 
 // Writes the entry "<name>.desktop" that runs the command line. False when
 // the folder or file cannot be written.
-bool WriteEntry(Scope scope, const QString& name, const QString& program,
-                const QString& arguments);
+bool WriteEntry(Scope scope, const QString& name, const QString& program, const QString& arguments);
 
 // Removes the entry; true when it is gone afterwards.
 bool RemoveEntry(Scope scope, const QString& name);

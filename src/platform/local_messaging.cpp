@@ -1,11 +1,11 @@
 #include "platform/local_messaging.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 #include <QtEndian>
-#include <unistd.h>
 
 #include "platform/xdg_paths.h"
 
@@ -71,22 +71,24 @@ LocalMessageServer::LocalMessageServer(QString name, Handler handler, QObject* p
     connect(server_, &QLocalServer::newConnection, this, &LocalMessageServer::Accept);
 }
 
-LocalMessageServer::~LocalMessageServer() { server_->close(); }
+LocalMessageServer::~LocalMessageServer() {
+    server_->close();
+}
 
 bool LocalMessageServer::Listen() {
-    const QString path = LocalSocketPath(name_);
-    if (server_->listen(path)) {
-        return true;
-    }
-    if (server_->serverError() != QAbstractSocket::AddressInUseError ||
-        LocalServerExists(name_)) {
+    // Listening would silently take the name over from a live server, so
+    // ask first; a socket nobody answers on is left from a dead process.
+    if (LocalServerExists(name_)) {
         return false;
     }
+    const QString path = LocalSocketPath(name_);
     QLocalServer::removeServer(path);
     return server_->listen(path);
 }
 
-QString LocalMessageServer::ErrorString() const { return server_->errorString(); }
+QString LocalMessageServer::ErrorString() const {
+    return server_->errorString();
+}
 
 void LocalMessageServer::Accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {

@@ -37,7 +37,7 @@ bool LocalServerExists(const QString& name);
 
 class LocalMessageServer : public QObject {
     Q_OBJECT
-public:
+  public:
     using Handler = std::function<qint32(const LocalMessage&)>;
 
     LocalMessageServer(QString name, Handler handler, QObject* parent = nullptr);
@@ -48,7 +48,7 @@ public:
     bool Listen();
     QString ErrorString() const;
 
-private:
+  private:
     void Accept();
     void Read(QLocalSocket* socket);
 

@@ -7,7 +7,7 @@ class QObject;
 
 // A window message delivered as a Qt event to a QObject's event() handler.
 class WindowMessage : public QEvent {
-public:
+  public:
     WindowMessage(unsigned msg, quintptr wParam, qintptr lParam);
 
     static QEvent::Type EventType();

@@ -1,11 +1,11 @@
 #include "platform/settings_hive.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QtEndian>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/xdg_paths.h"
 
@@ -140,7 +140,9 @@ bool SettingsKey::DeleteValue(const QString& name) {
     return true;
 }
 
-bool SettingsKey::Contains(const QString& name) const { return settings_->contains(name); }
+bool SettingsKey::Contains(const QString& name) const {
+    return settings_->contains(name);
+}
 
 bool SettingsKey::Flush() {
     if (!writable_) {

@@ -14,7 +14,7 @@ class QSettings;
 // that cannot be read, is reported as missing so that callers fall back to
 // their defaults.
 class SettingsKey {
-public:
+  public:
     enum class Hive { MachineWide, PerUser };
 
     ~SettingsKey();
@@ -53,7 +53,7 @@ public:
     // Writes pending changes to disk; false when the file could not be written.
     bool Flush();
 
-private:
+  private:
     SettingsKey(Hive hive, bool writable);
 
     Hive hive_;

@@ -13,7 +13,9 @@ QString FromEnv(const char* name, const QString& fallback) {
 
 }  // namespace
 
-QString ConfigHome() { return FromEnv("XDG_CONFIG_HOME", QDir::homePath() + "/.config"); }
+QString ConfigHome() {
+    return FromEnv("XDG_CONFIG_HOME", QDir::homePath() + "/.config");
+}
 
 QString FirstConfigDir() {
     const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
@@ -21,7 +23,9 @@ QString FirstConfigDir() {
     return first.isEmpty() ? QStringLiteral("/etc/xdg") : first;
 }
 
-QString StateHome() { return FromEnv("XDG_STATE_HOME", QDir::homePath() + "/.local/state"); }
+QString StateHome() {
+    return FromEnv("XDG_STATE_HOME", QDir::homePath() + "/.local/state");
+}
 
 QString RuntimeDir() {
     const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");

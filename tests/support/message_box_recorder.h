@@ -8,7 +8,7 @@
 // Replaces the message box while alive: records every call and answers with
 // a chosen button.
 class MessageBoxRecorder {
-public:
+  public:
     struct Call {
         QString text;
         QString caption;
@@ -24,7 +24,7 @@ public:
     void SetAnswer(int answer) { answer_ = answer; }
     const std::vector<Call>& calls() const { return calls_; }
 
-private:
+  private:
     int answer_;
     std::vector<Call> calls_;
     MessageBoxHandler previous_;

@@ -9,7 +9,7 @@
 // runtime dir) at fresh folders of a temporary directory for the lifetime of
 // the object, and restores the previous environment afterwards.
 class ScopedXdgDirs {
-public:
+  public:
     ScopedXdgDirs();
     ~ScopedXdgDirs();
     ScopedXdgDirs(const ScopedXdgDirs&) = delete;
@@ -24,7 +24,7 @@ public:
     QString userSettingsFile() const { return configHome() + "/Quillmoor/Loomstave.conf"; }
     QString machineSettingsFile() const { return machineConfigDir() + "/Quillmoor/Loomstave.conf"; }
 
-private:
+  private:
     QTemporaryDir dir_;
     std::map<QByteArray, std::pair<bool, QByteArray>> saved_;
 };
