@@ -61,9 +61,8 @@ void LoadPresets(const SettingsKey& key, PresetTable& table) {
         if (const auto text = key.QueryString(FrequencyKey(i))) {
             frequency = settings_values::ParseFloat(*text).value_or(0.0f);
         }
-        QString name;
-        settings_values::ReadText(key, NameKey(i), name, kNameReadLength);
-        table.Set(i, frequency, name);
+        table.Set(i, frequency,
+                  settings_values::ReadText(key, NameKey(i), QString(), kNameReadLength));
     }
 }
 

@@ -4,13 +4,12 @@
 #include "prefs/settings_values.h"
 
 void RadioPanelState::Load(const SettingsKey& key) {
-    if (const auto text = key.QueryString("Frequency")) {
-        frequency = settings_values::ParseFloat(*text).value_or(kDefaultFrequency);
-    }
-    settings_values::ReadFlag(key, "Mute", muted);
-    if (const auto stored = key.QueryByte("Bank")) {
-        bank = (*stored >= 1 && *stored <= 8) ? *stored : kDefaultBank;
-    }
+    const auto text = key.QueryString("Frequency");
+    frequency =
+        text ? settings_values::ParseFloat(*text).value_or(kDefaultFrequency) : kDefaultFrequency;
+    muted = settings_values::ReadFlag(key, "Mute", false);
+    const auto stored = key.QueryByte("Bank");
+    bank = (stored && *stored >= 1 && *stored <= 8) ? *stored : kDefaultBank;
 }
 
 void RadioPanelState::Save(SettingsKey& key) const {

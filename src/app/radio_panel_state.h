@@ -12,9 +12,9 @@ struct RadioPanelState {
     bool muted = false;
     int bank = kDefaultBank;  // 1 to 8
 
-    // "Frequency" (text), "Mute" and "Bank" (one byte each). A missing value
-    // keeps the member's value (its default on a fresh record); a frequency
-    // that cannot be read gives 89.9, a bank outside 1 to 8 gives 1.
+    // "Frequency" (text), "Mute" and "Bank" (one byte each). Replaces every
+    // value: a missing or unreadable frequency gives 89.9, a bank outside 1
+    // to 8 gives 1.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
 };

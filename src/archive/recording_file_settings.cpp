@@ -13,20 +13,18 @@ QString RecordingFileSettings::DefaultRecordingDirectory() {
 
 void RecordingFileSettings::Load(const SettingsKey& key) {
     // An empty directory would put recordings at the root of the file system.
-    if (const auto dir = key.QueryString("DefaultDirectory"); dir && !dir->isEmpty()) {
-        defaultDirectory = dir->left(settings_values::kMaxTextLength);
-    }
-    if (const auto text = key.QueryString("FileSize")) {
-        if (const auto size = settings_values::ParseInt(*text)) {
-            // The File page never stores less than 1; a hand-edited 0 or
-            // negative limit would end every recording at once.
-            fileSize = std::max(*size, 1);
-        }
-    }
-    settings_values::ReadText(key, "ImprovedFilePattern", improvedFilePattern);
-    if (const auto mode = key.QueryByte("FileInstanceMode")) {
-        fileInstanceMode = *mode;
-    }
+    const auto dir = key.QueryString("DefaultDirectory");
+    defaultDirectory = (dir && !dir->isEmpty()) ? dir->left(settings_values::kMaxTextLength)
+                                                : DefaultRecordingDirectory();
+
+    const auto sizeText = key.QueryString("FileSize");
+    const auto size = sizeText ? settings_values::ParseInt(*sizeText) : std::nullopt;
+    // The File page never stores less than 1; a hand-edited 0 or negative
+    // limit would end every recording at once.
+    fileSize = size ? std::max(*size, 1) : kDefaultFileSizeMb;
+
+    improvedFilePattern = settings_values::ReadText(key, "ImprovedFilePattern", QString());
+    fileInstanceMode = key.QueryByte("FileInstanceMode").value_or(InstanceAlways);
 }
 
 void RecordingFileSettings::Save(SettingsKey& key) const {

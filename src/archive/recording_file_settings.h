@@ -31,6 +31,7 @@ struct RecordingFileSettings {
         fileInstanceMode = static_cast<quint8>((fileInstanceMode & ~1) | mode);
     }
 
+    // Replaces every value; a missing or unreadable one gives its default.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
 };

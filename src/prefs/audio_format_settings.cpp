@@ -10,34 +10,31 @@ namespace {
 using settings_values::ReadFlag;
 using settings_values::ReadText;
 
-void ReadSampleRate(const SettingsKey& key, const char* name, int& value) {
+const AudioFormatSettings kDefaults;
+
+// A decimal text; a rate the format pages would refuse counts as missing.
+int ReadSampleRate(const SettingsKey& key, const char* name, int fallback) {
     const auto text = key.QueryString(name);
-    if (!text) {
-        return;
+    const auto rate = text ? settings_values::ParseInt(*text) : std::nullopt;
+    if (!rate || *rate < AudioFormatSettings::kMinSampleRate ||
+        *rate > AudioFormatSettings::kMaxSampleRate) {
+        return fallback;
     }
-    const auto rate = settings_values::ParseInt(*text);
-    if (rate && *rate >= AudioFormatSettings::kMinSampleRate &&
-        *rate <= AudioFormatSettings::kMaxSampleRate) {
-        value = *rate;
-    }
+    return *rate;
 }
 
 // A stored record counts only when it holds its 18 + extra size bytes and
 // fits the format buffer.
-void ReadFormat(const SettingsKey& key, const char* name, WaveFormat& value) {
+WaveFormat ReadFormat(const SettingsKey& key, const char* name, const WaveFormat& fallback) {
     const auto data = key.QueryBinary(name);
     if (!data || data->size() > AudioFormatSettings::kFormatBufferSize) {
-        return;
+        return fallback;
     }
-    if (const auto format = WaveFormat::Parse(*data)) {
-        value = *format;
-    }
+    return WaveFormat::Parse(*data).value_or(fallback);
 }
 
-void ReadDefaultFormat(const SettingsKey& key, int& value) {
-    if (const auto byte = key.QueryByte("DefaultAudioFormat")) {
-        value = *byte;
-    }
+int ReadDefaultFormat(const SettingsKey& key) {
+    return key.QueryByte("DefaultAudioFormat").value_or(kDefaults.defaultAudioFormat);
 }
 
 QString Decimal(int value) {
@@ -73,37 +70,32 @@ WaveFormat AudioFormatSettings::DefaultMp3Format() {
 }
 
 void AudioFormatSettings::LoadWave(const SettingsKey& key) {
-    ReadFlag(key, "Stereo", stereo);
-    ReadSampleRate(key, "SampleRate", sampleRate);
-    ReadFlag(key, "Resolution", sixteenBit);
-    ReadText(key, "ACMDriver", acmDriver);
-    ReadText(key, "ACMFormat", acmFormat);
-    if (const auto tag = key.QueryByte("ACMFormatTag")) {
-        acmFormatTag = *tag;
-    }
-    ReadFormat(key, "WaveFormat", waveFormat);
+    stereo = ReadFlag(key, "Stereo", kDefaults.stereo);
+    sampleRate = ReadSampleRate(key, "SampleRate", kDefaults.sampleRate);
+    sixteenBit = ReadFlag(key, "Resolution", kDefaults.sixteenBit);
+    acmDriver = ReadText(key, "ACMDriver", kDefaults.acmDriver);
+    acmFormat = ReadText(key, "ACMFormat", kDefaults.acmFormat);
+    acmFormatTag = key.QueryByte("ACMFormatTag").value_or(kDefaults.acmFormatTag);
+    waveFormat = ReadFormat(key, "WaveFormat", kDefaults.waveFormat);
 }
 
 void AudioFormatSettings::LoadMp3(const SettingsKey& key) {
-    ReadFlag(key, "Mp3Stereo", mp3Stereo);
-    ReadSampleRate(key, "Mp3SampleRate", mp3SampleRate);
-    ReadText(key, "Mp3ACMDriver", mp3AcmDriver);
-    ReadText(key, "Mp3ACMFormat", mp3AcmFormat);
-    ReadFormat(key, "Mp3Format", mp3Format);
-    ReadDefaultFormat(key, defaultAudioFormat);
-    ReadFlag(key, "Mp3EnableTag", mp3EnableTag);
+    mp3Stereo = ReadFlag(key, "Mp3Stereo", kDefaults.mp3Stereo);
+    mp3SampleRate = ReadSampleRate(key, "Mp3SampleRate", kDefaults.mp3SampleRate);
+    mp3AcmDriver = ReadText(key, "Mp3ACMDriver", kDefaults.mp3AcmDriver);
+    mp3AcmFormat = ReadText(key, "Mp3ACMFormat", kDefaults.mp3AcmFormat);
+    mp3Format = ReadFormat(key, "Mp3Format", kDefaults.mp3Format);
+    defaultAudioFormat = ReadDefaultFormat(key);
+    mp3EnableTag = ReadFlag(key, "Mp3EnableTag", kDefaults.mp3EnableTag);
 }
 
 void AudioFormatSettings::LoadVorbis(const SettingsKey& key) {
-    ReadFlag(key, "VorStereo", vorStereo);
-    ReadSampleRate(key, "VorSampleRate", vorSampleRate);
-    if (const auto text = key.QueryString("VorBitRate")) {
-        const auto rate = settings_values::ParseInt(*text);
-        if (rate && *rate > 0) {
-            vorBitRate = *rate;
-        }
-    }
-    ReadDefaultFormat(key, defaultAudioFormat);
+    vorStereo = ReadFlag(key, "VorStereo", kDefaults.vorStereo);
+    vorSampleRate = ReadSampleRate(key, "VorSampleRate", kDefaults.vorSampleRate);
+    const auto bitRateText = key.QueryString("VorBitRate");
+    const auto bitRate = bitRateText ? settings_values::ParseInt(*bitRateText) : std::nullopt;
+    vorBitRate = (bitRate && *bitRate > 0) ? *bitRate : kDefaults.vorBitRate;
+    defaultAudioFormat = ReadDefaultFormat(key);
 }
 
 void AudioFormatSettings::SaveWave(SettingsKey& key) const {

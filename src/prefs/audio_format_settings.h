@@ -57,9 +57,9 @@ struct AudioFormatSettings {
 
     int defaultAudioFormat = kFormatWav;
 
-    // Each group reads its values on its own; a missing or unreadable value
-    // keeps its default. "DefaultAudioFormat" is read by the MP3 and the
-    // Vorbis loader.
+    // Each loader replaces every value of its group; a missing or unreadable
+    // value gives its default. "DefaultAudioFormat" is read by the MP3 and
+    // the Vorbis loader.
     void LoadWave(const SettingsKey& key);
     void LoadMp3(const SettingsKey& key);
     void LoadVorbis(const SettingsKey& key);

@@ -7,11 +7,12 @@
 using settings_values::ReadFlag;
 
 void GeneralSettings::Load(const SettingsKey& key) {
-    ReadFlag(key, "AlwaysStart", alwaysStart);
-    ReadFlag(key, "MinimizeOnStart", minimizeOnStart);
-    ReadFlag(key, "TrayIcon", trayIcon);
-    ReadFlag(key, "ShowMenu", showMenu);
-    ReadFlag(key, "OnTop", onTop);
+    const GeneralSettings defaults;
+    alwaysStart = ReadFlag(key, "AlwaysStart", defaults.alwaysStart);
+    minimizeOnStart = ReadFlag(key, "MinimizeOnStart", defaults.minimizeOnStart);
+    trayIcon = ReadFlag(key, "TrayIcon", defaults.trayIcon);
+    showMenu = ReadFlag(key, "ShowMenu", defaults.showMenu);
+    onTop = ReadFlag(key, "OnTop", defaults.onTop);
 }
 
 void GeneralSettings::Save(SettingsKey& key, const QString& programPath) const {

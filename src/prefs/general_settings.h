@@ -15,6 +15,7 @@ struct GeneralSettings {
     bool showMenu = true;
     bool onTop = false;
 
+    // Replaces every value; a missing or unreadable one gives its default.
     void Load(const SettingsKey& key);
 
     // Writes the five values, then renews the start-at-login entry: any entry

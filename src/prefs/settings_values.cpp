@@ -69,16 +69,15 @@ QString FormatFloat(float value) {
     return QString::number(static_cast<double>(value), 'f', 4);
 }
 
-void ReadFlag(const SettingsKey& key, const QString& name, bool& value) {
-    if (const auto byte = key.QueryByte(name)) {
-        value = *byte != 0;
-    }
+bool ReadFlag(const SettingsKey& key, const QString& name, bool fallback) {
+    const auto byte = key.QueryByte(name);
+    return byte ? *byte != 0 : fallback;
 }
 
-void ReadText(const SettingsKey& key, const QString& name, QString& value, int maxLength) {
-    if (const auto text = key.QueryString(name)) {
-        value = text->left(maxLength);
-    }
+QString ReadText(const SettingsKey& key, const QString& name, const QString& fallback,
+                 int maxLength) {
+    const auto text = key.QueryString(name);
+    return text ? text->left(maxLength) : fallback;
 }
 
 }  // namespace settings_values

@@ -31,12 +31,12 @@ std::optional<float> ParseFloat(const QString& text);
 // A frequency or other real value as stored: four decimals, "C" locale.
 QString FormatFloat(float value);
 
-// A one-byte flag: set when the byte is not 0; missing or unreadable keeps
-// the value.
-void ReadFlag(const SettingsKey& key, const QString& name, bool& value);
-// A text value cut to maxLength characters; missing or unreadable keeps the
-// value.
-void ReadText(const SettingsKey& key, const QString& name, QString& value,
-              int maxLength = kMaxTextLength);
+// A one-byte flag: set when the byte is not 0; fallback when missing or
+// unreadable.
+bool ReadFlag(const SettingsKey& key, const QString& name, bool fallback);
+// A text value cut to maxLength characters; fallback when missing or
+// unreadable.
+QString ReadText(const SettingsKey& key, const QString& name, const QString& fallback,
+                 int maxLength = kMaxTextLength);
 
 }  // namespace settings_values

@@ -7,11 +7,12 @@ using settings_values::ReadFlag;
 using settings_values::ReadText;
 
 void SoundDeviceSettings::Load(const SettingsKey& key) {
-    ReadText(key, "WaveInDriver", waveInDriver);
-    ReadText(key, "WaveOutDriver", waveOutDriver);
-    ReadText(key, "MixerInput", mixerInput);
-    ReadFlag(key, "ChangeMixer", changeMixer);
-    ReadFlag(key, "MixerStream", mixerStream);
+    const SoundDeviceSettings defaults;
+    waveInDriver = ReadText(key, "WaveInDriver", defaults.waveInDriver);
+    waveOutDriver = ReadText(key, "WaveOutDriver", defaults.waveOutDriver);
+    mixerInput = ReadText(key, "MixerInput", defaults.mixerInput);
+    changeMixer = ReadFlag(key, "ChangeMixer", defaults.changeMixer);
+    mixerStream = ReadFlag(key, "MixerStream", defaults.mixerStream);
 }
 
 void SoundDeviceSettings::Save(SettingsKey& key) const {

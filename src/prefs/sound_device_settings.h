@@ -18,6 +18,7 @@ struct SoundDeviceSettings {
     bool changeMixer = true;
     bool mixerStream = false;  // play the input through the output device
 
+    // Replaces every value; a missing or unreadable one gives its default.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
 };

@@ -113,7 +113,8 @@ void LoadEvents(const SettingsKey& key, EventTable& table) {
         if (const auto text = key.QueryString(EventKey(i))) {
             ParseEventText(text->left(settings_values::kMaxTextLength), event);
         }
-        settings_values::ReadText(key, EventNameKey(i), event.name, ScheduledEvent::kMaxNameLength);
+        event.name = settings_values::ReadText(key, EventNameKey(i), QString(),
+                                               ScheduledEvent::kMaxNameLength);
     }
     table.count_ = count;
 }
