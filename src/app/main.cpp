@@ -1,1 +1,42 @@
-int main() { return 0; }
+#include <QApplication>
+#include <QStringList>
+
+#include "app/app.h"
+#include "app/command_line.h"
+#include "app/frame.h"
+#include "app/gui_message_box.h"
+#include "app/single_instance.h"
+#include "app/termination_watcher.h"
+#include "prefs/general_settings.h"
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.removeAutostart) {
+        RemoveStartAtLoginEntries();
+        return 1;
+    }
+    if (const auto exitCode = HandOverToRunningInstance(commandLine.actions)) {
+        return *exitCode;
+    }
+
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("Plumora");
+    QApplication::setOrganizationName("Quillmoor");
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallGuiMessageBox();
+
+    App app(commandLine);
+    TerminationWatcher termination;
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&app] {
+        if (app.frame() != nullptr) {
+            app.frame()->RequestExit();
+        } else {
+            QApplication::quit();
+        }
+    });
+    return app.Run();
+}

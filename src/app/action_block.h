@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+// Start-up actions, carried inside the process and from a second start of
+// the program to the running one. The wire form is exactly 524 bytes:
+// a little-endian 32-bit flag word, the 260-byte tune text and a 260-byte
+// spare text, both NUL-terminated.
+enum ActionFlags : uint32_t {
+    kActionFlagMute = 0x01,
+    kActionFlagUnmute = 0x02,
+    kActionFlagRecord = 0x04,
+    kActionFlagStopRecord = 0x08,
+    kActionFlagTune = 0x10,
+};
+
+struct ActionBlock {
+    static constexpr int kSize = 524;
+    static constexpr int kTextSize = 260;
+
+    uint32_t flags = 0;
+    std::array<char, kTextSize> tuneText{};
+    std::array<char, kTextSize> spareText{};
+
+    void Reset() { *this = ActionBlock{}; }
+
+    // Copies at most 259 bytes; the rest of the field is zeroed.
+    void SetTuneText(const QByteArray& text);
+    QByteArray TuneText() const;
+
+    QByteArray Serialize() const;
+
+    // A block of exactly 524 bytes. A text field without terminator ends at
+    // the end of its field. Anything else is refused.
+    static std::optional<ActionBlock> Parse(const QByteArray& data);
+};
+
+static_assert(sizeof(uint32_t) + 2 * ActionBlock::kTextSize == ActionBlock::kSize);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "app/action_block.h"
+#include "app/command_line.h"
+#include "app/settings_records.h"
+
+class InstanceServer;
+class RecentRecordings;
+class SDIDecFrame;
+
+// The program: its settings, its start-up actions, the recent recordings and
+// the main window.
+class App {
+  public:
+    // Loads all settings and makes the program's folder the current one.
+    explicit App(const CommandLine& commandLine);
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    // Builds the main window, answers other processes and runs the message
+    // loop; returns the exit code.
+    int Run();
+
+    SettingsRecords& settings() { return settings_; }
+    ActionBlock& actions() { return actions_; }
+    bool debugDisplay() const { return debugDisplay_; }
+    RecentRecordings& recentRecordings() { return *recent_; }
+    SDIDecFrame* frame() const { return frame_.get(); }
+
+    // Help file beside the program; empty when there is none.
+    const QString& helpFile() const { return helpFile_; }
+
+    // The minimized-start flag, cleared once it is asked for.
+    bool TakeMinimizedStart();
+
+    // Posts the actions of this start's own command line to the panels, once.
+    void ApplyStartActions();
+
+    // Saves all settings to both hives, with the window position.
+    void SaveSettings();
+
+  private:
+    void AcceptActions(const ActionBlock& block);
+
+    ActionBlock actions_;
+    bool debugDisplay_;
+    bool minimizedStart_;
+    bool startActionsApplied_ = false;
+    QString helpFile_;
+    std::unique_ptr<RecentRecordings> recent_;
+    SettingsRecords settings_;
+    std::unique_ptr<SDIDecFrame> frame_;
+    std::unique_ptr<InstanceServer> server_;
+};

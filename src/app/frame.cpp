@@ -1,0 +1,174 @@
+#include "app/frame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QSystemTrayIcon>
+
+#include "app/app.h"
+#include "app/radio_panel.h"
+#include "app/tab_window.h"
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
+
+namespace {
+
+constexpr int kDelayedHideMs = 20000;
+
+}  // namespace
+
+SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this)) {
+    setObjectName("Plumora");
+    setWindowTitle("Plumora");
+
+    radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
+    tabs_->AddPanel(radio_, "Radio");
+    // The timer and archive panels get their contents from the scheduler
+    // and the archive browser.
+    auto* timerPanel = new QWidget(tabs_);
+    timerPanel->setObjectName("Timer");
+    tabs_->AddPanel(timerPanel, "Timer");
+    auto* archivePanel = new QWidget(tabs_);
+    archivePanel->setObjectName("Archive");
+    tabs_->AddPanel(archivePanel, "Archive");
+    setCentralWidget(tabs_);
+
+    QMenu* file = menuBar()->addMenu("&File");
+    QAction* exitAction = file->addAction("E&xit\tAlt+F4");
+    connect(exitAction, &QAction::triggered, this, &SDIDecFrame::RequestExit);
+    menuBar()->setVisible(app_.settings().general.showMenu);
+
+    move(app_.settings().windowPosition);
+    radio_->SetUp();
+    PostMessage(this, WM_APPLY_SETTINGS);
+}
+
+SDIDecFrame::~SDIDecFrame() {
+    CancelDelayedHide();
+    tray_.reset();
+}
+
+void SDIDecFrame::RequestExit() {
+    exitFlag_ = true;
+    tray_.reset();
+    close();
+}
+
+bool SDIDecFrame::event(QEvent* event) {
+    if (const WindowMessage* m = AsWindowMessage(event)) {
+        switch (m->msg) {
+            case WM_APPLY_SETTINGS:
+                ApplyWindowSettings();
+                app_.ApplyStartActions();
+                break;
+            case WM_HIDE_TO_TRAY:
+                if (tray_ && tray_->isVisible() && app_.settings().general.minimizeOnStart) {
+                    hide();
+                }
+                break;
+            case WM_TRAY_RESTORE:
+                BringToFront();
+                break;
+            default:
+                break;
+        }
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void SDIDecFrame::ApplyWindowSettings() {
+    SetTopmost(app_.settings().general.onTop);
+    UpdateMenu();
+    QMetaObject::invokeMethod(tabs_, &TWin95TabWindow::FitToPanels, Qt::QueuedConnection);
+    PostMessage(tabs_, WM_PANEL_ACTIVATED);
+    PostMessage(tabs_, WM_RADIO_RESET);
+    if (app_.TakeMinimizedStart()) {
+        if (!app_.settings().general.trayIcon) {
+            showMinimized();
+        } else {
+            StartDelayedHide();
+        }
+    }
+    UpdateTrayIcon();
+}
+
+void SDIDecFrame::SetTopmost(bool topmost) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topmost) {
+        return;
+    }
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (wasVisible) {
+        show();
+    }
+}
+
+void SDIDecFrame::UpdateMenu() {
+    menuBar()->setVisible(app_.settings().general.showMenu);
+}
+
+void SDIDecFrame::UpdateTrayIcon() {
+    if (!app_.settings().general.trayIcon) {
+        tray_.reset();
+        return;
+    }
+    if (tray_ || !QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;
+    }
+    tray_ = std::make_unique<QSystemTrayIcon>(windowIcon(), this);
+    tray_->setToolTip("Plumora");
+    connect(tray_.get(), &QSystemTrayIcon::activated, this, [this] { BringToFront(); });
+    tray_->show();
+}
+
+void SDIDecFrame::StartDelayedHide() {
+    CancelDelayedHide();
+    delayedHide_ = std::thread([this] {
+        if (!cancelDelayedHide_.Wait(kDelayedHideMs)) {
+            PostMessage(this, WM_HIDE_TO_TRAY);
+        }
+    });
+}
+
+void SDIDecFrame::CancelDelayedHide() {
+    if (delayedHide_.joinable()) {
+        cancelDelayedHide_.Set();
+        delayedHide_.join();
+        cancelDelayedHide_.Wait(0);  // leave the event reset for a later start
+    }
+}
+
+void SDIDecFrame::BringToFront() {
+    if (isMinimized() || !isVisible()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
+}
+
+void SDIDecFrame::closeEvent(QCloseEvent* event) {
+    app_.SaveSettings();
+    const bool mayClose = radio_->CanClose();
+
+    bool closes;
+    if (tray_ && !isVisible()) {
+        closes = true;
+    } else if (!tray_ || exitFlag_) {
+        closes = mayClose;
+    } else {
+        closes = false;
+        if (tray_->isVisible()) {
+            hide();
+        } else {
+            showMinimized();
+        }
+    }
+
+    if (closes) {
+        event->accept();
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    } else {
+        event->ignore();
+    }
+}

@@ -1,0 +1,66 @@
+#include "app/single_instance.h"
+
+#include <cstdio>
+
+#include "platform/local_messaging.h"
+#include "platform/window_messages.h"
+
+std::optional<int> HandOverToRunningInstance(const ActionBlock& actions) {
+    if (!LocalServerExists(kInstanceName)) {
+        return std::nullopt;
+    }
+    LocalMessage message;
+    if (actions.flags != 0) {
+        message.msg = WM_COPYDATA;
+        message.wParam = kActionCopyDataTag;
+        message.data = actions.Serialize();
+    } else {
+        message.msg = WM_TRAY_RESTORE;
+    }
+    const auto answer = SendLocalMessage(kInstanceName, message);
+    if (!answer) {
+        std::fprintf(stderr, "Plumora is already running but does not answer.\n");
+        return 2;
+    }
+    return actions.flags != 0 ? *answer : 0;
+}
+
+InstanceServer::InstanceServer(Handlers handlers, QObject* parent)
+    : QObject(parent),
+      handlers_(std::move(handlers)),
+      server_(new LocalMessageServer(
+          kInstanceName, [this](const LocalMessage& m) { return Handle(m); }, this)) {}
+
+InstanceServer::~InstanceServer() = default;
+
+bool InstanceServer::Listen() {
+    return server_->Listen();
+}
+
+qint32 InstanceServer::Handle(const LocalMessage& message) {
+    switch (message.msg) {
+        case WM_COPYDATA: {
+            if (message.wParam != kActionCopyDataTag) {
+                return 0;
+            }
+            const auto block = ActionBlock::Parse(message.data);
+            if (!block || block->flags == 0) {
+                return 0;
+            }
+            if (handlers_.actions) {
+                handlers_.actions(*block);
+            }
+            return 1;
+        }
+        case WM_TRAY_RESTORE:
+            if (handlers_.bringToFront) {
+                handlers_.bringToFront();
+            }
+            return 0;
+        case WM_TUNER_ARBITRATION:
+            return handlers_.tunerRequest ? handlers_.tunerRequest(static_cast<int>(message.wParam))
+                                          : 0;
+        default:
+            return 0;
+    }
+}

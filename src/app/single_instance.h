@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <optional>
+
+#include "app/action_block.h"
+
+class LocalMessageServer;
+struct LocalMessage;
+
+// The name under which the running program answers a second start of itself
+// and the companion TV application.
+inline constexpr char kInstanceName[] = "Plumora";
+
+// Looks for a running instance and hands the actions to it. Nothing when no
+// instance runs (this process is to become the program); otherwise the exit
+// code for this process: the running instance's answer when actions were
+// handed over, 0 when it was only brought to the front, 2 when it did not
+// answer.
+std::optional<int> HandOverToRunningInstance(const ActionBlock& actions);
+
+// Receives what other processes send to the running program: action blocks
+// of a second start, requests to come to the front, tuner requests of the
+// companion TV application.
+class InstanceServer : public QObject {
+    Q_OBJECT
+  public:
+    struct Handlers {
+        // A valid action block with at least one flag arrived.
+        std::function<void(const ActionBlock&)> actions;
+        // A second start without actions: show the window.
+        std::function<void()> bringToFront;
+        // A tuner request for a sharing group; returns the answer.
+        std::function<int(int group)> tunerRequest;
+    };
+
+    explicit InstanceServer(Handlers handlers, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    bool Listen();
+
+    // Handles one message; answers as the window would. Public for tests.
+    qint32 Handle(const LocalMessage& message);
+
+  private:
+    Handlers handlers_;
+    LocalMessageServer* server_;
+};

@@ -1,0 +1,45 @@
+#include "app/tune_text.h"
+
+#include <QString>
+#include <cctype>
+#include <charconv>
+
+#include "app/preset_table.h"
+
+namespace {
+
+constexpr int kFmPresetCount = 32;
+constexpr float kLowestFrequency = 0.5f;
+
+// The number at the start of the text; whatever follows it is ignored.
+// Independent of the user's locale, so "89.5" is 89.5 everywhere.
+float LeadingNumber(const QByteArray& text) {
+    float value = 0.0f;
+    std::from_chars(text.constData(), text.constData() + text.size(), value);
+    return value;
+}
+
+}  // namespace
+
+std::optional<float> FrequencyFromTuneText(const QByteArray& text, const PresetTable& presets) {
+    if (!text.isEmpty() && std::isdigit(static_cast<unsigned char>(text[0]))) {
+        float frequency = LeadingNumber(text);
+        if (text.contains('a') || text.contains('A')) {
+            frequency *= 0.01f;
+        }
+        if (frequency > kLowestFrequency) {
+            return frequency;
+        }
+        return std::nullopt;
+    }
+    if (text.isEmpty()) {
+        return std::nullopt;  // an empty text would match every unnamed preset
+    }
+    const QString name = QString::fromLocal8Bit(text);
+    for (int i = 0; i < kFmPresetCount; ++i) {
+        if (presets.GetName(i).compare(name, Qt::CaseInsensitive) == 0) {
+            return presets.GetFrequency(i);
+        }
+    }
+    return std::nullopt;
+}
