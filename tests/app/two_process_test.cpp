@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QThread>
+
+#include "platform/autostart.h"
+#include "platform/local_messaging.h"
+#include "support/scoped_xdg_dirs.h"
+
+namespace {
+
+// Runs copies of the real program in a private folder, so that its log and
+// its settings stay with the test.
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program_ = dirs_.root() + "/bin/plumora";
+        QDir().mkpath(dirs_.root() + "/bin");
+        ASSERT_TRUE(QFile::copy(PLUMORA_EXECUTABLE, program_));
+        environment_ = QProcessEnvironment::systemEnvironment();
+        environment_.insert("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    void TearDown() override {
+        if (first_.state() != QProcess::NotRunning) {
+            first_.kill();
+            first_.waitForFinished();
+        }
+    }
+
+    void StartFirst(const QStringList& arguments = {}) {
+        first_.setProcessEnvironment(environment_);
+        first_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        first_.start(program_, arguments);
+        ASSERT_TRUE(first_.waitForStarted());
+        QElapsedTimer clock;
+        clock.start();
+        while (!LocalServerExists("Plumora")) {
+            ASSERT_LT(clock.elapsed(), 20000) << "the program never started listening";
+            QThread::msleep(50);
+        }
+    }
+
+    int RunSecond(const QStringList& arguments) {
+        QProcess second;
+        second.setProcessEnvironment(environment_);
+        second.start(program_, arguments);
+        EXPECT_TRUE(second.waitForFinished(20000));
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    }
+
+    int TerminateFirst() {
+        first_.terminate();
+        EXPECT_TRUE(first_.waitForFinished(20000));
+        return first_.exitStatus() == QProcess::NormalExit ? first_.exitCode() : -1;
+    }
+
+    QString Log() const {
+        QFile log(program_ + ".log");
+        return log.open(QIODevice::ReadOnly) ? QString::fromLatin1(log.readAll()) : QString();
+    }
+
+    ScopedXdgDirs dirs_;
+    QString program_;
+    QProcessEnvironment environment_;
+    QProcess first_;
+};
+
+TEST_F(ProgramTest, SecondStartHandsItsActionsOverAndExitsWithTheAnswer) {
+    StartFirst();
+    EXPECT_EQ(RunSecond({"/r", "/q", "/t", "95.5"}), 1);
+    EXPECT_EQ(RunSecond({}), 0) << "no actions: the first one comes to the front";
+    EXPECT_EQ(TerminateFirst(), 0);
+
+    EXPECT_TRUE(Log().contains("record\r\n")) << Log().toStdString();
+    EXPECT_TRUE(Log().contains("exit program\r\n"));
+    QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(user.value("Mute").toByteArray(), QByteArray(1, 1));
+    EXPECT_EQ(user.value("Frequency").toString(), "95.5000");
+}
+
+TEST_F(ProgramTest, TerminationSavesBothHives) {
+    StartFirst({"/t", "101.1"});
+    // Once it answers, its message loop runs; give its own actions a moment.
+    EXPECT_EQ(RunSecond({}), 0);
+    QThread::msleep(300);
+    EXPECT_EQ(TerminateFirst(), 0);
+    for (const QString& file : {dirs_.userSettingsFile(), dirs_.machineSettingsFile()}) {
+        QSettings hive(file, QSettings::IniFormat);
+        EXPECT_EQ(hive.value("Frequency").toString(), "101.1000") << file.toStdString();
+        EXPECT_TRUE(hive.contains("WindowX"));
+    }
+}
+
+TEST_F(ProgramTest, RemoveSwitchDeletesLoginEntriesAndEndsWithoutAWindow) {
+    ASSERT_TRUE(autostart::WriteEntry(autostart::Scope::PerUser, "Plumora", program_, "-m"));
+    ASSERT_TRUE(autostart::WriteEntry(autostart::Scope::MachineWide, "Plumora", program_, ""));
+    EXPECT_EQ(RunSecond({"/u"}), 1);
+    EXPECT_FALSE(autostart::ReadExec(autostart::Scope::PerUser, "Plumora").has_value());
+    EXPECT_FALSE(autostart::ReadExec(autostart::Scope::MachineWide, "Plumora").has_value());
+    EXPECT_FALSE(LocalServerExists("Plumora"));
+    EXPECT_FALSE(QFile::exists(dirs_.userSettingsFile())) << "nothing was started or saved";
+}
+
+}  // namespace
