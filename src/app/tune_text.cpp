@@ -2,28 +2,20 @@
 
 #include <QString>
 #include <cctype>
-#include <charconv>
 
 #include "app/preset_table.h"
+#include "prefs/settings_values.h"
 
 namespace {
 
 constexpr int kFmPresetCount = 32;
 constexpr float kLowestFrequency = 0.5f;
 
-// The number at the start of the text; whatever follows it is ignored.
-// Independent of the user's locale, so "89.5" is 89.5 everywhere.
-float LeadingNumber(const QByteArray& text) {
-    float value = 0.0f;
-    std::from_chars(text.constData(), text.constData() + text.size(), value);
-    return value;
-}
-
 }  // namespace
 
 std::optional<float> FrequencyFromTuneText(const QByteArray& text, const PresetTable& presets) {
     if (!text.isEmpty() && std::isdigit(static_cast<unsigned char>(text[0]))) {
-        float frequency = LeadingNumber(text);
+        float frequency = settings_values::ParseFloat(QString::fromLatin1(text)).value_or(0.0f);
         if (text.contains('a') || text.contains('A')) {
             frequency *= 0.01f;
         }
