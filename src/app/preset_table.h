@@ -42,6 +42,8 @@ class PresetTable {
     void Swap(int a, int b);
     void ClearAll();
 
+    bool operator==(const PresetTable&) const = default;
+
   private:
     static bool Valid(int index) { return index >= 0 && index < kPresetCount; }
 

@@ -17,4 +17,6 @@ struct RadioPanelState {
     // to 8 gives 1.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
+
+    bool operator==(const RadioPanelState&) const = default;
 };

@@ -34,4 +34,6 @@ struct RecordingFileSettings {
     // Replaces every value; a missing or unreadable one gives its default.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
+
+    bool operator==(const RecordingFileSettings&) const = default;
 };

@@ -68,4 +68,6 @@ struct AudioFormatSettings {
     void SaveWave(SettingsKey& key) const;
     void SaveMp3(SettingsKey& key) const;
     void SaveVorbis(SettingsKey& key) const;
+
+    bool operator==(const AudioFormatSettings&) const = default;
 };

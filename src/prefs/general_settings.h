@@ -23,6 +23,8 @@ struct GeneralSettings {
     // runs programPath, with " -m" when minimizeOnStart, and is written
     // machine-wide, or per-user when that is not possible.
     void Save(SettingsKey& key, const QString& programPath) const;
+
+    bool operator==(const GeneralSettings&) const = default;
 };
 
 // Removes the start-at-login entry machine-wide, then per-user.

@@ -21,4 +21,6 @@ struct SoundDeviceSettings {
     // Replaces every value; a missing or unreadable one gives its default.
     void Load(const SettingsKey& key);
     void Save(SettingsKey& key) const;
+
+    bool operator==(const SoundDeviceSettings&) const = default;
 };

@@ -40,6 +40,9 @@ class EventTable {
     bool timerEnable() const { return timerEnable_; }
     void setTimerEnable(bool enable) { timerEnable_ = enable; }
 
+    // Slots beyond count() are always cleared, so equal tables compare equal.
+    bool operator==(const EventTable&) const = default;
+
   private:
     friend void LoadEvents(const SettingsKey& key, EventTable& table);
 

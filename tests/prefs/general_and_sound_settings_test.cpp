@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include "platform/autostart.h"
 #include "prefs/general_settings.h"
+#include "prefs/sound_device_settings.h"
 #include "settings_store_fixture.h"
 
 namespace {
@@ -22,18 +22,10 @@ class GeneralSettingsTest : public SettingsStoreTest {
     static std::optional<QString> Exec(Scope scope) {
         return autostart::ReadExec(scope, "Plumora");
     }
-    // Makes the machine-wide autostart folder impossible to create: a plain
-    // file takes its place (permissions alone do not stop the superuser).
-    void BlockMachineWideFolder() {
-        QFile blocker(dirs_.machineConfigDir() + "/autostart");
-        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    }
 };
 
-TEST_F(GeneralSettingsTest, FreshInstallationGivesTheDefaults) {
-    GeneralSettings s;
-    s.alwaysStart = s.minimizeOnStart = s.trayIcon = s.onTop = true;
-    s.showMenu = false;
+TEST_F(GeneralSettingsTest, FreshInstallationShowsTheMenuAndNothingElse) {
+    GeneralSettings s{true, true, true, false, true};
     s.Load(Reader());
     EXPECT_FALSE(s.alwaysStart);
     EXPECT_FALSE(s.minimizeOnStart);
@@ -42,8 +34,7 @@ TEST_F(GeneralSettingsTest, FreshInstallationGivesTheDefaults) {
     EXPECT_FALSE(s.onTop);
 }
 
-TEST_F(GeneralSettingsTest, EveryFlagSurvivesARoundTrip) {
-    // Each flag away from its default in turn, so that swapped keys show.
+TEST_F(GeneralSettingsTest, EachFlagSurvivesARoundTripOnItsOwn) {
     for (int flag = 0; flag < 5; ++flag) {
         GeneralSettings saved;
         bool* const flags[] = {&saved.alwaysStart, &saved.minimizeOnStart, &saved.trayIcon,
@@ -52,11 +43,7 @@ TEST_F(GeneralSettingsTest, EveryFlagSurvivesARoundTrip) {
         saved.Save(Writer(), kProgram);
         GeneralSettings loaded;
         loaded.Load(Reader());
-        EXPECT_EQ(loaded.alwaysStart, saved.alwaysStart) << flag;
-        EXPECT_EQ(loaded.minimizeOnStart, saved.minimizeOnStart) << flag;
-        EXPECT_EQ(loaded.trayIcon, saved.trayIcon) << flag;
-        EXPECT_EQ(loaded.showMenu, saved.showMenu) << flag;
-        EXPECT_EQ(loaded.onTop, saved.onTop) << flag;
+        EXPECT_EQ(loaded, saved) << flag;
     }
 }
 
@@ -67,58 +54,40 @@ TEST_F(GeneralSettingsTest, DamagedFlagsLoadAsDefaults) {
     Writer().SetByte("AlwaysStart", 7);  // any byte but 0 is set
     GeneralSettings s;
     s.Load(Reader());
-    EXPECT_TRUE(s.showMenu);
-    EXPECT_FALSE(s.onTop);
-    EXPECT_FALSE(s.trayIcon);
-    EXPECT_TRUE(s.alwaysStart);
+    EXPECT_EQ(s, (GeneralSettings{.alwaysStart = true}));
 }
 
-TEST_F(GeneralSettingsTest, AlwaysStartWritesTheMachineWideEntry) {
-    GeneralSettings s;
-    s.alwaysStart = true;
-    s.Save(Writer(), kProgram);
-    EXPECT_EQ(Exec(Scope::MachineWide), kProgram);
-    EXPECT_FALSE(EntryExists(Scope::PerUser));
-
-    s.minimizeOnStart = true;
-    s.Save(Writer(), "/opt/My Radio/plumora");
-    EXPECT_EQ(Exec(Scope::MachineWide), "\"/opt/My Radio/plumora\" -m");
-    EXPECT_FALSE(EntryExists(Scope::PerUser));
-}
-
-TEST_F(GeneralSettingsTest, ClearingAlwaysStartRemovesBothEntries) {
-    ASSERT_TRUE(autostart::WriteEntry(Scope::MachineWide, "Plumora", kProgram, ""));
-    ASSERT_TRUE(autostart::WriteEntry(Scope::PerUser, "Plumora", kProgram, "-m"));
-    GeneralSettings s;
-    s.alwaysStart = false;
-    s.minimizeOnStart = true;
-    s.Save(Writer(), kProgram);
-    EXPECT_FALSE(EntryExists(Scope::MachineWide));
-    EXPECT_FALSE(EntryExists(Scope::PerUser));
-    // The values themselves are still written.
-    EXPECT_EQ(Writer().QueryByte("AlwaysStart"), 0);
-    EXPECT_EQ(Writer().QueryByte("MinimizeOnStart"), 1);
-}
-
-TEST_F(GeneralSettingsTest, AnOldPerUserEntryGivesWayToTheMachineWideOne) {
+TEST_F(GeneralSettingsTest, AlwaysStartWritesOneMachineWideEntry) {
     ASSERT_TRUE(autostart::WriteEntry(Scope::PerUser, "Plumora", "/old/plumora", ""));
     GeneralSettings s;
     s.alwaysStart = true;
     s.Save(Writer(), kProgram);
     EXPECT_EQ(Exec(Scope::MachineWide), kProgram);
+    EXPECT_FALSE(EntryExists(Scope::PerUser));  // the old per-user entry is gone
+
+    s.minimizeOnStart = true;
+    s.Save(Writer(), "/opt/My Radio/plumora");
+    EXPECT_EQ(Exec(Scope::MachineWide), "\"/opt/My Radio/plumora\" -m");
+}
+
+TEST_F(GeneralSettingsTest, ClearingAlwaysStartRemovesBothEntries) {
+    ASSERT_TRUE(autostart::WriteEntry(Scope::MachineWide, "Plumora", kProgram, ""));
+    ASSERT_TRUE(autostart::WriteEntry(Scope::PerUser, "Plumora", kProgram, "-m"));
+    GeneralSettings{.minimizeOnStart = true}.Save(Writer(), kProgram);
+    EXPECT_FALSE(EntryExists(Scope::MachineWide));
     EXPECT_FALSE(EntryExists(Scope::PerUser));
 }
 
 TEST_F(GeneralSettingsTest, WithoutMachineWideAccessTheEntryGoesToTheUser) {
-    BlockMachineWideFolder();
-    GeneralSettings s;
-    s.alwaysStart = true;
-    s.minimizeOnStart = true;
+    // A plain file where the folder belongs: permissions alone do not stop
+    // the superuser the tests may run as.
+    QFile blocker(dirs_.machineConfigDir() + "/autostart");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    GeneralSettings s{.alwaysStart = true, .minimizeOnStart = true};
     s.Save(Writer(), kProgram);
     EXPECT_FALSE(EntryExists(Scope::MachineWide));
     EXPECT_EQ(Exec(Scope::PerUser), QString(kProgram) + " -m");
 
-    // Clearing the option still removes the per-user entry.
     s.alwaysStart = false;
     s.Save(Writer(), kProgram);
     EXPECT_FALSE(EntryExists(Scope::PerUser));
@@ -127,11 +96,40 @@ TEST_F(GeneralSettingsTest, WithoutMachineWideAccessTheEntryGoesToTheUser) {
 TEST_F(GeneralSettingsTest, RemovingTheEntriesClearsBothScopes) {
     ASSERT_TRUE(autostart::WriteEntry(Scope::MachineWide, "Plumora", kProgram, ""));
     ASSERT_TRUE(autostart::WriteEntry(Scope::PerUser, "Plumora", kProgram, ""));
-    ASSERT_TRUE(autostart::WriteEntry(Scope::PerUser, "Other", kProgram, ""));
     RemoveStartAtLoginEntries();
     EXPECT_FALSE(EntryExists(Scope::MachineWide));
     EXPECT_FALSE(EntryExists(Scope::PerUser));
-    EXPECT_TRUE(QFileInfo::exists(autostart::EntryPath(Scope::PerUser, "Other")));
+}
+
+class SoundDeviceSettingsTest : public SettingsStoreTest {};
+
+TEST_F(SoundDeviceSettingsTest, FreshInstallationUsesTheDefaultDevicesAndLineIn) {
+    SoundDeviceSettings s{"hw:1", "hw:2", "Mic", false, true};
+    s.Load(Reader());
+    EXPECT_EQ(s.waveInDriver, "-1");
+    EXPECT_EQ(s.waveOutDriver, "-1");
+    EXPECT_EQ(s.mixerInput, "Line-In");
+    EXPECT_TRUE(s.changeMixer);
+    EXPECT_FALSE(s.mixerStream);
+}
+
+TEST_F(SoundDeviceSettingsTest, EveryValueSurvivesARoundTrip) {
+    const SoundDeviceSettings saved{"USB Audio, capture", "<default>", "<not connected>", false,
+                                    true};
+    saved.Save(Writer());
+    SoundDeviceSettings s;
+    s.Load(Reader());
+    EXPECT_EQ(s, saved);
+}
+
+TEST_F(SoundDeviceSettingsTest, DamagedValuesLoadAsDefaultsAndLongNamesAreCut) {
+    Writer().SetBinary("WaveInDriver", "hw:0");
+    Writer().SetString("WaveOutDriver", QString(400, 'o'));
+    Writer().SetString("ChangeMixer", "0");
+    Writer().SetBinary("MixerStream", QByteArray(4, '\1'));
+    SoundDeviceSettings s;
+    s.Load(Reader());
+    EXPECT_EQ(s, (SoundDeviceSettings{.waveOutDriver = QString(259, 'o')}));
 }
 
 }  // namespace
