@@ -100,9 +100,9 @@ void LoadEvents(const SettingsKey& key, EventTable& table) {
     const auto enable = key.QueryByte("TimerEnable");
     table.timerEnable_ = !enable || *enable != 0;
 
-    // A count above what the table holds (hand-edited, or written by another
-    // program) reads only the first kMaxEvents events; the rest stay in the
-    // store untouched and are overwritten by the next save.
+    // A count above what the table holds (a hand-edited store) reads only the
+    // first kMaxEvents events, never more than the table has slots for; the
+    // rest stay in the store unread, and the next save stores the new count.
     const auto stored = key.QueryByte("EventCount");
     const int count = std::min<int>(stored.value_or(0), EventTable::kMaxEvents);
 
