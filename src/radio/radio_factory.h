@@ -3,12 +3,16 @@
 #include <QString>
 #include <memory>
 
+#include "radio/radio_hardware.h"
+#include "radio/vendor_radio_services.h"
 #include "radio/sradio.h"
 
 // What the drivers need from the program besides model and port.
 struct RadioCreateOptions {
     bool diagnosticMode = false;  // TV tuners show their workings
     QString waveOutDevice;        // configured wave-output device name
+    RadioHardware hardware;       // ports, serial, HID, clock; null = the real ones
+    VendorRadioServices vendor;   // makers' programs, V4L2 tuners; null = the real ones
 };
 
 // Creates the driver of a model's row, set up for the given port value and
