@@ -8,22 +8,31 @@ std::string MediaFile::GetFileTitle() const {
     return slash == std::string::npos ? fileName_ : fileName_.substr(slash + 1);
 }
 
-bool MediaFile::SetTag(std::string_view, std::string_view) { return false; }
+bool MediaFile::SetTag(std::string_view, std::string_view) {
+    return false;
+}
 
 void MediaFile::AddSampleCount(uint32_t) {}
 
-bool HasExtension(std::string_view path, std::string_view ext) {
-    if (path.size() < ext.size()) {
+namespace {
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+}  // namespace
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
         return false;
     }
-    const std::string_view tail = path.substr(path.size() - ext.size());
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(tail[i]) != lower(ext[i])) {
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
             return false;
         }
     }
     return true;
+}
+
+bool HasExtension(std::string_view path, std::string_view ext) {
+    return path.size() >= ext.size() &&
+           EqualsIgnoreCase(path.substr(path.size() - ext.size()), ext);
 }

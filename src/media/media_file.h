@@ -97,3 +97,5 @@ class MediaFile {
 // True when path is at least as long as ext and ends in it, compared
 // without case (HasExtension("x.MP3", ".mp3")).
 bool HasExtension(std::string_view path, std::string_view ext);
+// Names of tags are compared without case.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);

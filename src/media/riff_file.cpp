@@ -1,0 +1,276 @@
+#include "media/riff_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "media/media_trace.h"
+
+namespace {
+// Keeps the data, the headers before it and a metadata chunk after it
+// inside the 32-bit sizes of RIFF.
+constexpr int64_t kMaxRiffContent = 0xFFFFFFFFLL - 0x100000;
+}  // namespace
+
+RiffFile::RiffFile(uint32_t formType, unsigned openMode)
+    : MediaFile(openMode), formType_(formType), dataId_(FourCC("data")) {}
+
+RiffFile::~RiffFile() {
+    Close();
+}
+
+bool RiffFile::Open(const std::string& path) {
+    Close();
+    return OpenOrCreate(path);
+}
+
+bool RiffFile::OpenOrCreate(const std::string& path) {
+    Close();
+    error_ = kMediaErrorNone;
+    readOnly_ = false;
+    dirty_ = false;
+    truncateTail_ = false;
+    length_ = position_ = 0;
+    temporary_ = false;
+    std::string name = path;
+    if (name.empty()) {
+        name = MakeTempName();
+        if (name.empty()) {
+            error_ = kMediaErrorOpen;
+            return false;
+        }
+        temporary_ = true;
+    }
+    fileName_ = name;
+    if (!FileExists(name) || temporary_) {
+        return CreateNew();
+    }
+    return OpenExisting();
+}
+
+bool RiffFile::CreateNew() {
+    const unsigned mode = (openMode_ & ~kOpenAccessMask) | kOpenReadWrite | kOpenCreate;
+    if (!io_.Open(fileName_, mode)) {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
+    riff_ = RiffChunk{};
+    riff_.formType = formType_;
+    data_ = RiffChunk{};
+    data_.id = dataId_;
+    if (!io_.CreateChunk(riff_, RiffCreate::kRiff) || !WriteHeader() ||
+        !io_.CreateChunk(data_, RiffCreate::kChunk)) {
+        io_.Close();
+        error_ = kMediaErrorOpen;
+        return false;
+    }
+    tailStart_ = tailEnd_ = data_.dataOffset;
+    // Valid (empty) from the start, so that even an early crash leaves a
+    // file that readers accept.
+    FixSizes();
+    return true;
+}
+
+bool RiffFile::OpenExisting() {
+    if (io_.Open(fileName_, openMode_ & ~kOpenCreate)) {
+        readOnly_ = (openMode_ & kOpenAccessMask) == kOpenRead;
+    } else if (io_.Open(fileName_, kOpenRead)) {
+        readOnly_ = true;
+    } else {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
+    riff_ = RiffChunk{};
+    riff_.formType = formType_;
+    io_.Seek(0);
+    if (!io_.Descend(riff_, nullptr, RiffFind::kRiff) || !ReadHeader()) {
+        io_.Close();
+        error_ = kMediaErrorHeader;
+        return false;
+    }
+    data_ = RiffChunk{};
+    data_.id = dataId_;
+    io_.Seek(RiffContentStart());
+    if (!io_.Descend(data_, &riff_, RiffFind::kChunk)) {
+        MediaTrace("can't descend data");
+        io_.Close();
+        error_ = kMediaErrorHeader;
+        return false;
+    }
+    const int64_t fileSize = io_.Size();
+    // A size beyond the end of the file claims audio that is not there.
+    length_ = std::clamp<int64_t>(fileSize - data_.dataOffset, 0, data_.size);
+    position_ = 0;
+    tailStart_ = PaddedDataEnd();
+    tailEnd_ = std::max(tailStart_, std::min(riff_.ContentEnd(), fileSize));
+    return true;
+}
+
+void RiffFile::Close() {
+    if (!io_.IsOpen()) {
+        return;
+    }
+    const bool wasDirty = dirty_;
+    if (dirty_) {
+        Update();
+    }
+    if (truncateTail_ && !readOnly_ && io_.Size() > riff_.End()) {
+        io_.Truncate(riff_.End());
+    }
+    io_.Close();
+    truncateTail_ = false;
+    if (temporary_ && !wasDirty) {
+        ::unlink(fileName_.c_str());
+    }
+}
+
+bool RiffFile::FixSizes() {
+    if (!io_.IsOpen() || readOnly_) {
+        return false;
+    }
+    if (!io_.Seek(data_.dataOffset + length_)) {
+        MediaTrace("wavefile position");
+        return false;
+    }
+    data_.dirty = true;
+    if (!io_.Ascend(data_)) {
+        MediaTrace("can't ascend data");
+        return false;
+    }
+    const int64_t dataEnd = data_.End();
+    int64_t riffEnd = dataEnd;
+    if (tailStart_ == dataEnd) {
+        riffEnd = std::max(dataEnd, tailEnd_);
+    } else if (tailEnd_ > tailStart_) {
+        truncateTail_ = true;  // grown over or moved away from what followed
+    }
+    tailStart_ = dataEnd;
+    tailEnd_ = riffEnd;
+    riff_.dirty = true;
+    if (!io_.Seek(riffEnd) || !io_.Ascend(riff_)) {
+        MediaTrace("wavefile update");
+        return false;
+    }
+    return true;
+}
+
+bool RiffFile::Update() {
+    if (!dirty_) {
+        return true;
+    }
+    if (!FixSizes()) {
+        return false;
+    }
+    dirty_ = false;
+    return true;
+}
+
+bool RiffFile::Seek(int64_t position) {
+    if (!IsOpen()) {
+        return false;
+    }
+    position_ = std::clamp<int64_t>(position, 0, length_);
+    return true;
+}
+
+bool RiffFile::SetLength(int64_t bytes) {
+    if (!IsOpen() || readOnly_ || bytes < 0 || bytes > length_) {
+        return false;
+    }
+    length_ = bytes;
+    position_ = std::min(position_, length_);
+    dirty_ = true;
+    return true;
+}
+
+int64_t RiffFile::Write(const void* data, int64_t count) {
+    if (!IsOpen() || count < 0) {
+        return -1;
+    }
+    if (readOnly_) {
+        return 0;
+    }
+    if (!overwrite_ && position_ != length_) {
+        position_ = length_;
+    }
+    const int64_t room = kMaxRiffContent - (data_.dataOffset - riff_.dataOffset) - position_;
+    count = std::clamp<int64_t>(count, 0, std::max<int64_t>(room, 0));
+    if (count == 0) {
+        return 0;
+    }
+    if (!io_.Seek(data_.dataOffset + position_)) {
+        return -1;
+    }
+    const int64_t written = io_.Write(data, count);
+    if (written < 0) {
+        return -1;
+    }
+    position_ += written;
+    length_ = std::max(length_, position_);
+    dirty_ = true;
+    return written;
+}
+
+int64_t RiffFile::Read(void* data, int64_t count) {
+    if (!IsOpen() || count < 0) {
+        return -1;
+    }
+    count = std::min(count, length_ - position_);
+    if (count <= 0) {
+        return 0;
+    }
+    if (!io_.Seek(data_.dataOffset + position_)) {
+        return -1;
+    }
+    const int64_t read = io_.Read(data, count);
+    if (read > 0) {
+        position_ += read;
+    }
+    return read;
+}
+
+bool RiffFile::Delete() {
+    if (readOnly_) {
+        return false;
+    }
+    dirty_ = false;
+    temporary_ = false;
+    Close();
+    bool removed = true;
+    if (FileExists(fileName_)) {
+        removed = ::unlink(fileName_.c_str()) == 0;
+    }
+    fileName_.clear();
+    length_ = position_ = 0;
+    return removed;
+}
+
+bool RiffFile::Rename(const std::string& newPath) {
+    if (!IsOpen() || newPath.empty()) {
+        return false;
+    }
+    Update();
+    const int64_t position = position_;
+    const std::string oldPath = fileName_;
+    // The file keeps its contents under the new name, temporary or not.
+    temporary_ = false;
+    Close();
+    bool moved = newPath == oldPath || std::rename(oldPath.c_str(), newPath.c_str()) == 0;
+    if (!moved) {
+        moved = CopyFileContents(oldPath, newPath);  // e.g. to another file system
+    }
+    if (!OpenOrCreate(moved ? newPath : oldPath)) {
+        return false;
+    }
+    Seek(position);
+    return moved;
+}
+
+std::string RiffFile::GetTempDir() const {
+    return TempDirectory();
+}
+
+std::string RiffFile::MakeTempName() const {
+    return MakeTempFile(GetTempDir(), "RIF");
+}
