@@ -1,0 +1,385 @@
+#include "media/mp3_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "media/id3v2_frames.h"
+#include "media/wave_file.h"
+
+Mp3File::Mp3File(const std::string& path, const WaveFormat* format, unsigned openMode,
+                 bool enableId3v2Tag)
+    : MediaFile(openMode), enableId3v2Tag_(enableId3v2Tag) {
+    format_ = format ? *format : WaveFile::DefaultFormat();
+    const auto maxExtra =
+        static_cast<qsizetype>(WaveFile::kFormatBufferSize - WaveFormat::kHeaderSize);
+    if (format_.extra.size() > maxExtra) {
+        format_.extra.truncate(maxExtra);
+    }
+    OpenOrCreate(path);
+}
+
+Mp3File::~Mp3File() {
+    Close();
+}
+
+bool Mp3File::OpenFile(unsigned mode) {
+    if (file_.Open(fileName_, mode)) {
+        readOnly_ = (mode & kOpenAccessMask) == kOpenRead;
+        return true;
+    }
+    if (file_.Open(fileName_, kOpenRead)) {
+        readOnly_ = true;
+        return true;
+    }
+    return false;
+}
+
+bool Mp3File::OpenOrCreate(const std::string& path) {
+    Close();
+    error_ = kMediaErrorNone;
+    readOnly_ = false;
+    dirty_ = false;
+    temporary_ = false;
+    dataStart_ = length_ = position_ = 0;
+    id3v1_ = Id3v1Record();
+    id3v1Set_ = id3v1Changed_ = id3v1OnDisk_ = false;
+    std::string name = path;
+    if (name.empty()) {
+        name = MakeTempFile(TempDirectory(), "RIF");
+        if (name.empty()) {
+            error_ = kMediaErrorOpen;
+            return false;
+        }
+        temporary_ = true;
+    }
+    fileName_ = name;
+    if (!FileExists(name) || temporary_) {
+        const unsigned mode = (openMode_ & ~kOpenAccessMask) | kOpenReadWrite | kOpenCreate;
+        if (!file_.Open(name, mode)) {
+            error_ = kMediaErrorOpen;
+            return false;
+        }
+        return true;
+    }
+    // Shared with other readers and writers.
+    if (!OpenFile(openMode_ & ~(kOpenCreate | kOpenDenyWrite))) {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
+    const int64_t size = file_.Size();
+    if (size > 0) {
+        file_.Seek(0);
+        SkipId3v2();
+        bool found = false;
+        for (int attempt = 0; attempt < kFrameTries; ++attempt) {
+            if (CheckFrame(true)) {
+                found = true;
+                break;
+            }
+            if (file_.Tell() >= size) {
+                break;
+            }
+            file_.Seek(file_.Tell() + 7 + 3 * attempt);
+        }
+        if (!found) {
+            if (error_ == kMediaErrorNone) {
+                error_ = kMediaErrorHeader;
+            }
+            file_.Close();
+            return false;
+        }
+        dataStart_ = file_.Tell();
+    }
+    int64_t end = size;
+    Id3v1Record::Bytes tail{};
+    if (size - dataStart_ >= static_cast<int64_t>(Id3v1Record::kSize) &&
+        file_.ReadAt(size - Id3v1Record::kSize, tail.data(), Id3v1Record::kSize) &&
+        Id3v1Record::IsRecord(tail.data(), tail.size())) {
+        id3v1_ = Id3v1Record(tail);
+        id3v1Set_ = id3v1OnDisk_ = true;
+        end -= Id3v1Record::kSize;
+    }
+    length_ = end - dataStart_;
+    position_ = 0;
+    file_.Seek(dataStart_);
+    return true;
+}
+
+void Mp3File::CloseHandle() {
+    file_.Close();
+}
+
+void Mp3File::Close() {
+    if (!file_.IsOpen()) {
+        return;
+    }
+    const bool wasDirty = dirty_;
+    if (dirty_) {
+        Update();
+    }
+    if (id3v1Set_ && id3v1Changed_ && !readOnly_) {
+        // Right behind the audio, in place of an older record there.
+        const int64_t at = dataStart_ + length_;
+        if (file_.WriteAt(at, id3v1_.bytes().data(), Id3v1Record::kSize)) {
+            if (file_.Size() > at + static_cast<int64_t>(Id3v1Record::kSize)) {
+                file_.Truncate(at + Id3v1Record::kSize);
+            }
+            id3v1Changed_ = false;
+            id3v1OnDisk_ = true;
+        }
+    }
+    file_.Close();
+    if (temporary_ && !wasDirty) {
+        ::unlink(fileName_.c_str());
+    }
+}
+
+bool Mp3File::Update() {
+    dirty_ = false;
+    return true;
+}
+
+bool Mp3File::SkipId3v2() {
+    if (file_.Tell() != 0) {
+        return false;
+    }
+    unsigned char h[10];
+    if (file_.Read(h, 10) != 10 || std::memcmp(h, "ID3", 3) != 0) {
+        file_.Seek(0);
+        return false;
+    }
+    for (int i = 6; i < 10; ++i) {
+        if (h[i] >= 0x80) {
+            return false;
+        }
+    }
+    int64_t size = (int64_t{h[6]} << 21) | (int64_t{h[7]} << 14) | (int64_t{h[8]} << 7) | h[9];
+    if (h[3] == 4 && (h[5] & 0x10) != 0) {
+        size += 10;  // version 4 footer
+    }
+    return file_.Seek(10 + size);
+}
+
+int64_t Mp3File::FindFrameStart() {
+    int64_t skipped = 0;
+    for (;;) {
+        const int b = file_.ReadByte();
+        if (b < 0) {
+            return -1;
+        }
+        if (b == 0xFF) {
+            const int next = file_.ReadByte();
+            if (next < 0) {
+                return -1;
+            }
+            if (IsFrameSync(0xFF, static_cast<unsigned char>(next))) {
+                file_.Seek(file_.Tell() - 2);
+                return skipped;
+            }
+            file_.Seek(file_.Tell() - 1);  // next may start a frame itself
+        }
+        ++skipped;
+    }
+}
+
+bool Mp3File::CheckFrame(bool checkNext) {
+    if (FindFrameStart() < 0) {
+        return false;
+    }
+    const int64_t start = file_.Tell();
+    unsigned char h[4];
+    const bool complete = file_.Read(h, 4) == 4;
+    file_.Seek(start);
+    if (!complete) {
+        return false;
+    }
+    const std::optional<Mp3FrameHeader> header = ParseMp3FrameHeader(h);
+    if (!header) {
+        return false;
+    }
+    if (checkNext) {
+        const int64_t next = start + header->FrameLength();
+        unsigned char marker[3];
+        const bool tagFollows = file_.ReadAt(next, marker, 3) && std::memcmp(marker, "TAG", 3) == 0;
+        file_.Seek(next);
+        // The next frame must follow at once; the end of the file (or the
+        // ID3v1 record) will do as well.
+        if (!tagFollows && FindFrameStart() > 0) {
+            file_.Seek(start);
+            return false;
+        }
+        file_.Seek(start);
+    }
+    frame_ = *header;
+    WaveFormat format;
+    format.formatTag = WaveFormat::kTagMpegLayer3;
+    format.channels = static_cast<uint16_t>(header->channels);
+    format.samplesPerSec = static_cast<uint32_t>(header->sampleRate);
+    format.avgBytesPerSec = static_cast<uint32_t>(header->bitRateKbps * 1000 / 8);
+    format.blockAlign = 1;
+    format.bitsPerSample = 0;
+    format_ = format;
+    return true;
+}
+
+bool Mp3File::Seek(int64_t position) {
+    if (!IsOpen()) {
+        return false;
+    }
+    const int64_t target = std::clamp<int64_t>(position, 0, length_);
+    file_.Seek(dataStart_ + target);
+    const int64_t skipped = FindFrameStart();
+    if (skipped < 0 || file_.Tell() >= dataStart_ + length_) {
+        position_ = length_;
+    } else {
+        position_ = file_.Tell() - dataStart_;
+    }
+    return true;
+}
+
+bool Mp3File::SetLength(int64_t bytes) {
+    if (!IsOpen() || readOnly_ || bytes < 0 || bytes > length_) {
+        return false;
+    }
+    length_ = bytes;
+    position_ = std::min(position_, length_);
+    if (id3v1Set_) {
+        id3v1Changed_ = true;  // moves to the new end at close
+    } else {
+        file_.Truncate(dataStart_ + length_);
+    }
+    dirty_ = true;
+    return true;
+}
+
+int64_t Mp3File::Write(const void* data, int64_t count) {
+    if (!IsOpen() || count < 0) {
+        return -1;
+    }
+    if (readOnly_) {
+        return 0;
+    }
+    if (!overwrite_ && position_ != length_) {
+        position_ = length_;
+    }
+    if (count == 0) {
+        return 0;
+    }
+    const int64_t written = file_.WriteAt(dataStart_ + position_, data, count) ? count : -1;
+    if (written < 0) {
+        return -1;
+    }
+    position_ += written;
+    if (position_ > length_) {
+        length_ = position_;
+        if (id3v1Set_) {
+            id3v1Changed_ = true;  // overwritten by audio: written again behind it
+        }
+    }
+    dirty_ = true;
+    return written;
+}
+
+int64_t Mp3File::Read(void* data, int64_t count) {
+    if (!IsOpen() || count < 0) {
+        return -1;
+    }
+    count = std::min(count, length_ - position_);
+    if (count <= 0) {
+        return 0;
+    }
+    file_.Seek(dataStart_ + position_);
+    const int64_t read = file_.Read(data, count);
+    if (read > 0) {
+        position_ += read;
+    }
+    return read;
+}
+
+std::optional<std::string> Mp3File::GetTag(std::string_view name, std::size_t maxBytes) {
+    if (!IsOpen() || Id3v2FrameOf(name).empty()) {
+        return std::nullopt;
+    }
+    return ReadId3v2Frame(fileName_, name, maxBytes);
+}
+
+bool Mp3File::SetTag(std::string_view name, std::string_view text) {
+    if (!IsOpen() || readOnly_ || Id3v2FrameOf(name).empty()) {
+        return false;
+    }
+    const bool hadAudio = length_ > 0;
+    const int64_t position = position_;
+    const int64_t behindData = file_.Size() - dataStart_;  // audio and what follows it
+    CloseHandle();
+    const Id3v2AddResult result = AddId3v2Frame(fileName_, name, text, enableId3v2Tag_);
+    if (!OpenFile(openMode_ & ~(kOpenCreate | kOpenDenyWrite))) {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
+    // The tag writer changes only what stands before the audio.
+    const int64_t size = file_.Size();
+    dataStart_ = std::max<int64_t>(size - behindData, 0);
+    if (hadAudio) {
+        unsigned char sync[2];
+        if (!file_.ReadAt(dataStart_, sync, 2) || !IsFrameSync(sync[0], sync[1])) {
+            file_.Seek(0);
+            SkipId3v2();
+            if (FindFrameStart() >= 0) {
+                dataStart_ = file_.Tell();
+            }
+        }
+        length_ = std::clamp<int64_t>(length_, 0, size - dataStart_);
+        position_ = std::min(position, length_);
+    } else {
+        position_ = 0;
+    }
+    if (result != Id3v2AddResult::kAdded) {
+        return false;
+    }
+    if (Id3v1Record::HasField(name)) {
+        id3v1_.SetField(name, text);
+        id3v1Set_ = true;
+        id3v1Changed_ = true;
+    }
+    return true;
+}
+
+bool Mp3File::Delete() {
+    if (readOnly_) {
+        return false;
+    }
+    dirty_ = false;
+    temporary_ = false;
+    id3v1Changed_ = false;
+    Close();
+    bool removed = true;
+    if (FileExists(fileName_)) {
+        removed = ::unlink(fileName_.c_str()) == 0;
+    }
+    fileName_.clear();
+    length_ = position_ = 0;
+    return removed;
+}
+
+bool Mp3File::Rename(const std::string& newPath) {
+    if (!IsOpen() || newPath.empty()) {
+        return false;
+    }
+    Update();
+    const int64_t position = position_;
+    const std::string oldPath = fileName_;
+    temporary_ = false;
+    Close();
+    bool moved = newPath == oldPath || std::rename(oldPath.c_str(), newPath.c_str()) == 0;
+    if (!moved) {
+        moved = CopyFileContents(oldPath, newPath);
+    }
+    if (!OpenOrCreate(moved ? newPath : oldPath)) {
+        return false;
+    }
+    Seek(position);
+    return moved;
+}

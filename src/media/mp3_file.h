@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "media/file_io.h"
+#include "media/id3v1_record.h"
+#include "media/media_file.h"
+#include "media/mp3_frame.h"
+
+// A MediaFile of MPEG audio frames. A recording writes raw frames into a new
+// file; tags come afterwards: ID3v2 frames (id3lib) before the audio, and an
+// ID3v1 record after it that this class keeps and writes at close. Opening
+// an existing file skips a leading ID3v2 tag and checks the first audio
+// frame, whose header gives the file's format.
+class Mp3File : public MediaFile {
+  public:
+    // Tries at the first frame before a file is taken as not MPEG audio.
+    static constexpr int kFrameTries = 10;
+
+    // format: the format of a new file (nullptr: WaveFile::DefaultFormat()).
+    // enableId3v2Tag: SetTag writes ID3v2 frames into the file (else only
+    // the ID3v1 record takes tags).
+    Mp3File(const std::string& path, const WaveFormat* format, unsigned openMode,
+            bool enableId3v2Tag = true);
+    ~Mp3File() override;
+
+    bool Rename(const std::string& newPath) override;
+    // Nothing to bring up to date; clears the dirty flag.
+    bool Update() override;
+    bool Delete() override;
+    bool IsOpen() const override { return file_.IsOpen(); }
+    int64_t GetPosition() const override { return position_; }
+    // Clamps to the length, then moves on to the next frame start.
+    bool Seek(int64_t position) override;
+    bool SetLength(int64_t bytes) override;
+    // From the first frame to the end of the file, less an ID3v1 record.
+    int64_t GetLength() const override { return length_; }
+    int64_t Write(const void* data, int64_t count) override;
+    int64_t Read(void* data, int64_t count) override;
+    std::optional<std::string> GetTag(std::string_view name,
+                                      std::size_t maxBytes = kMaxTagBytes) override;
+    bool SetTag(std::string_view name, std::string_view text) override;
+
+    virtual void Close();
+    virtual bool OpenOrCreate(const std::string& path);
+    BufferedFile& GetHandle() { return file_; }
+    // From the current position: the next frame start with a valid header
+    // (and, with checkNext, a frame start right after it or the end of the
+    // file); the position stays on that frame and the format is taken from
+    // it. On failure the position is at the candidate frame start, or at
+    // the end of the file.
+    virtual bool CheckFrame(bool checkNext);
+    // At file offset 0: steps over an ID3v2 tag; false (and back at 0)
+    // when there is none.
+    virtual bool SkipId3v2();
+
+    // File offset of the first audio frame.
+    int64_t GetDataStart() const { return dataStart_; }
+    bool HasId3v1() const { return id3v1Set_; }
+    const Id3v1Record& GetId3v1() const { return id3v1_; }
+    // The header of the frame CheckFrame last accepted.
+    const Mp3FrameHeader& GetFrameHeader() const { return frame_; }
+
+  private:
+    // Bytes from the current position to the next frame start, standing on
+    // it; -1 at the end of the file.
+    int64_t FindFrameStart();
+    bool OpenFile(unsigned mode);
+    bool ReopenAfterTagging(bool hadAudio, int64_t position, int64_t lengthBefore);
+    void CloseHandle();
+
+    BufferedFile file_;
+    bool enableId3v2Tag_;
+    int64_t dataStart_ = 0;
+    int64_t length_ = 0;
+    int64_t position_ = 0;
+    bool id3v1Set_ = false;
+    bool id3v1Changed_ = false;
+    bool id3v1OnDisk_ = false;  // the file ends in the record
+    Id3v1Record id3v1_;
+    Mp3FrameHeader frame_;
+};
