@@ -101,9 +101,7 @@ class RecFile {
     std::vector<TimecodeEntry> timecodes_;
     std::vector<RecComment> comments_;
     int writeCount_ = 0;
-    bool reopening_ = false;
     bool sessionStamped_ = false;  // the first write of this object added its timecode
-    bool recoveryWritten_ = false;
-    bool itemStored_ = false;  // the media holds the metadata item written through us
+    bool itemStored_ = false;      // the media holds the metadata item written through us
     std::string recoveryPath_;
 };

@@ -1,0 +1,294 @@
+#include "media/rec_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "media/byte_order.h"
+#include "media/file_io.h"
+#include "media/mp3_file.h"
+#include "media/wave_file.h"
+
+namespace {
+
+constexpr uint32_t kRecoveryText = 1;  // first value of a recovery file holding text
+
+// Comment texts are one line of the metadata item.
+std::string OneLine(std::string_view text) {
+    std::string line(text);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    return line;
+}
+
+}  // namespace
+
+RecFile::RecFile(const std::string& path, const WaveFormat* format, unsigned openMode,
+                 bool defaultMp3, bool mp3EnableTag, Clock& clock)
+    : clock_(clock), mp3EnableTag_(mp3EnableTag) {
+    mp3_ = path.size() >= 4 ? HasExtension(path, ".mp3") : defaultMp3;
+    media_ = MakeMedia(path, format, openMode);
+    recoveryPath_ = RecoveryPath(media_->GetFileName());
+    if (!path.empty() && media_->GetLength() != 0) {
+        LoadMetadata();
+    }
+}
+
+RecFile::~RecFile() {
+    const bool wasDirty = media_->IsDirty();
+    const int64_t position = media_->GetPosition();
+    media_->Update();
+    if (wasDirty && media_->IsOpen() && !media_->IsReadOnly()) {
+        const std::string item = BuildItem();
+        // Kept until the item is safely in the recording.
+        WriteRecoveryFile(item);
+        if (media_->SetTag(kTimecodeTagName, item)) {
+            itemStored_ = true;
+        }
+        media_->Seek(position);
+    }
+    if (itemStored_ && !recoveryPath_.empty()) {
+        ::unlink(recoveryPath_.c_str());
+    }
+    media_.reset();
+}
+
+std::unique_ptr<MediaFile> RecFile::MakeMedia(const std::string& path, const WaveFormat* format,
+                                              unsigned openMode) const {
+    if (mp3_) {
+        return std::make_unique<Mp3File>(path, format, openMode, mp3EnableTag_);
+    }
+    return std::make_unique<WaveFile>(path, format, openMode);
+}
+
+std::string RecFile::RecoveryPath(const std::string& path) {
+    if (path.size() < 4 || path[path.size() - 4] != '.') {
+        return {};
+    }
+    std::string recovery = path;
+    recovery[recovery.size() - 3] = '~';
+    return recovery;
+}
+
+void RecFile::LoadMetadata() {
+    timecodes_.clear();
+    comments_.clear();
+    std::optional<std::string> item = media_->GetTag(kTimecodeTagName, kMaxTagBytes);
+    if (!item) {
+        item = ReadRecoveryFile();
+    }
+    if (!item) {
+        return;
+    }
+    MetadataLines lines = ParseMetadataItem(*item);
+    timecodes_ = std::move(lines.timecodes);
+    for (RecComment& comment : lines.comments) {
+        if (!comment.text.empty()) {
+            InsertComment(std::move(comment.text), comment.start, comment.end);
+        }
+    }
+}
+
+bool RecFile::ReloadMetadata() {
+    if (media_->GetLength() != 0) {
+        LoadMetadata();
+    }
+    return true;
+}
+
+int64_t RecFile::WriteAudio(const void* data, int64_t count) {
+    if (!sessionStamped_ && count > 0 && media_->IsOpen() && !media_->IsReadOnly()) {
+        // The first audio of this recording session: when it was recorded.
+        sessionStamped_ = true;
+        if (timecodes_.size() < MetadataLines::kMaxTimecodes) {
+            const int64_t at = media_->IsOverwrite() ? media_->GetPosition() : media_->GetLength();
+            timecodes_.push_back({clock_.Now(), static_cast<uint32_t>(at)});
+        }
+    }
+    const int64_t written = media_->Write(data, count);
+    ++writeCount_;
+    if (!mp3_ && writeCount_ >= kReopenInterval) {
+        writeCount_ = 0;
+        if (media_->IsOpen() && !media_->IsReadOnly()) {
+            Reopen();
+            media_->SetDirty(true);  // the metadata item is written at the end
+        }
+    }
+    return written;
+}
+
+void RecFile::Reopen() {
+    const int64_t position = media_->GetPosition();
+    const bool temporary = media_->IsTemporary();
+    const bool overwrite = media_->IsOverwrite();
+    const std::string name = media_->GetFileName();
+    const unsigned openMode = media_->GetOpenMode();
+    media_.reset();  // all headers and sizes go to disk
+    // What a crash from here on would otherwise lose.
+    WriteRecoveryFile(BuildItem());
+    media_ = MakeMedia(name, nullptr, openMode & ~kOpenCreate);
+    media_->SetTemporary(temporary);
+    media_->SetOverwrite(overwrite);
+    media_->Seek(position);
+}
+
+std::optional<std::string> RecFile::GetTag(std::string_view name, std::size_t maxBytes) {
+    return media_->GetTag(name, maxBytes);
+}
+
+bool RecFile::SetTag(std::string_view name, std::string_view text) {
+    // Headers first, so that clearing the dirty flag loses nothing.
+    media_->Update();
+    const bool stored = media_->SetTag(name, text);
+    if (stored && EqualsIgnoreCase(name, kTimecodeTagName)) {
+        itemStored_ = true;
+    }
+    media_->SetDirty(false);
+    return stored;
+}
+
+int64_t RecFile::ReadAudio(void* data, int64_t count) {
+    return media_->Read(data, count);
+}
+int64_t RecFile::GetPosition() const {
+    return media_->GetPosition();
+}
+bool RecFile::Seek(int64_t position) {
+    return media_->Seek(position);
+}
+int64_t RecFile::GetLength() const {
+    return media_->GetLength();
+}
+void RecFile::AddSampleCount(uint32_t samples) {
+    media_->AddSampleCount(samples);
+}
+const WaveFormat& RecFile::Format() const {
+    return media_->Format();
+}
+bool RecFile::IsOpen() const {
+    return media_->IsOpen();
+}
+int RecFile::GetError() const {
+    return media_->GetError();
+}
+std::string RecFile::GetFileName() const {
+    return media_->GetFileName();
+}
+std::string RecFile::GetFileTitle() const {
+    return media_->GetFileTitle();
+}
+
+std::time_t RecFile::TimeAt(uint32_t position) const {
+    if (timecodes_.empty()) {
+        return 0;
+    }
+    // The last entry at the greatest position not above the given one, else
+    // the first entry.
+    const TimecodeEntry* best = nullptr;
+    for (const TimecodeEntry& entry : timecodes_) {
+        if (entry.position <= position && (!best || entry.position >= best->position)) {
+            best = &entry;
+        }
+    }
+    if (!best) {
+        best = &timecodes_.front();
+    }
+    const uint32_t bytesPerSecond = Format().avgBytesPerSec;
+    if (best->time == 0 || bytesPerSecond == 0) {
+        return 0;
+    }
+    const int64_t offset = static_cast<int64_t>(position) - static_cast<int64_t>(best->position);
+    return best->time + static_cast<std::time_t>(offset / static_cast<int64_t>(bytesPerSecond));
+}
+
+void RecFile::CloseCommentsAt(uint32_t position) {
+    for (RecComment& comment : comments_) {
+        if (comment.start < position && (comment.end > position || comment.end == 0)) {
+            comment.end = position;
+        }
+    }
+}
+
+void RecFile::InsertComment(std::string text, uint32_t start, uint32_t end) {
+    for (RecComment& comment : comments_) {
+        if (comment.start == start) {
+            comment.text = std::move(text);
+            return;
+        }
+    }
+    CloseCommentsAt(start);
+    if (end == 0 || end == RecComment::kOpenEnd) {
+        end = RecComment::kOpenEnd;
+        for (const RecComment& comment : comments_) {
+            if (comment.start > start && comment.start < end) {
+                end = comment.start;
+            }
+        }
+    }
+    comments_.push_back({std::move(text), start, end});
+}
+
+void RecFile::AddComment(std::string_view text, uint32_t start, uint32_t end) {
+    if (!media_->IsOpen() || media_->IsReadOnly()) {
+        return;
+    }
+    const auto position = static_cast<uint32_t>(media_->GetPosition());
+    if (text.empty()) {
+        CloseCommentsAt(position);
+    } else {
+        InsertComment(OneLine(text), start == kCurrentPosition ? position : start, end);
+    }
+    media_->SetDirty(true);
+}
+
+std::string RecFile::BuildItem() const {
+    return BuildMetadataItem(timecodes_, comments_);
+}
+
+bool RecFile::WriteRecoveryFile(const std::string& item) {
+    if (recoveryPath_.empty()) {
+        return false;
+    }
+    const int fd = ::open(recoveryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<unsigned char> bytes(4);
+    StoreLE32(bytes.data(), kRecoveryText);
+    bytes.insert(bytes.end(), item.begin(), item.end());
+    bytes.push_back(0);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return done == bytes.size();
+}
+
+std::optional<std::string> RecFile::ReadRecoveryFile() const {
+    if (recoveryPath_.empty()) {
+        return std::nullopt;
+    }
+    BufferedFile file;
+    if (!file.Open(recoveryPath_, kOpenRead)) {
+        return std::nullopt;
+    }
+    unsigned char head[4];
+    if (file.Read(head, 4) != 4 || LoadLE32(head) != kRecoveryText) {
+        return std::nullopt;
+    }
+    std::vector<char> text(kMaxTagBytes);
+    const int64_t got = file.Read(text.data(), static_cast<int64_t>(text.size()));
+    if (got <= 0) {
+        return std::string();
+    }
+    const auto end = std::find(text.begin(), text.begin() + got, '\0');
+    return std::string(text.begin(), end);
+}
