@@ -45,8 +45,8 @@ HidFeatureReports ParseFeatureReports(std::span<const uint8_t> descriptor) {
     while (i < descriptor.size()) {
         const uint8_t prefix = descriptor[i];
         if (prefix == 0xFE) {  // long item: size, tag, data
-            if (i + 2 >= descriptor.size()) {
-                return result;
+            if (i + 2 >= descriptor.size() || i + 3 + descriptor[i + 1] > descriptor.size()) {
+                return result;  // truncated
             }
             i += 3 + descriptor[i + 1];
             continue;

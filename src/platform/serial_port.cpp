@@ -199,10 +199,14 @@ class TermiosSerialPort : public SerialPort {
             pollfd p{fd_, events, 0};
             const int r = poll(&p, 1, static_cast<int>(left));
             if (r > 0) {
+                // A hung-up terminal also reports itself readable (with
+                // nothing to read): the hang-up decides.
+                if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                    return Wait::Gone;
+                }
                 if ((p.revents & events) != 0) {
                     return Wait::Ready;
                 }
-                return Wait::Gone;  // hung up, error or closed
             }
             if (r < 0 && errno != EINTR) {
                 return Wait::Gone;
