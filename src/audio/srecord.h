@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "audio/last_buffer.h"
+
+struct WaveHeader;
+
+// A recorder: captures audio from a sound device into a recording file on
+// a worker thread. The owner window gets WM_AUDIO_PROGRESS after buffers.
+//
+// Calling order: construct; IsOpen() (false: the file could not be made);
+// Start() (false: device busy); GetBytesWritten()/GetBytesPerSecond() at
+// each progress message; Stop(); SetTag(...); GetFileName(); destroy (which
+// completes the file).
+class SRecord {
+  public:
+    virtual ~SRecord() = default;
+
+    // True if capture runs.
+    virtual bool Start() = 0;
+    // True if the device stopped cleanly.
+    virtual bool Stop() = 0;
+    // True between a successful Start() and Stop().
+    virtual bool IsRecording() { return false; }
+    // Full path of the file being written.
+    virtual std::string GetFileName() = 0;
+    // Bytes of audio data in the file so far.
+    virtual int64_t GetBytesWritten() = 0;
+    // Average bytes per second of the file's format.
+    virtual uint32_t GetBytesPerSecond() = 0;
+    // True if the file was created.
+    virtual bool IsOpen() { return false; }
+    // The file name without directory.
+    virtual std::string GetFileTitle() { return {}; }
+    // Stores a named text item in the file.
+    virtual bool SetTag(std::string_view name, std::string_view text) {
+        (void)name;
+        (void)text;
+        return false;
+    }
+    // Handles one finished buffer: the given one when explicitHeader is set,
+    // else the next one in ring order if the device is done with it.
+    virtual bool ProcessBuffer(bool explicitHeader, WaveHeader* header) {
+        (void)explicitHeader;
+        (void)header;
+        return false;
+    }
+
+    // The last captured buffer, for the level meter.
+    QByteArray GetLastBuffer() const { return lastBuffer_.Get(); }
+
+  protected:
+    LastBuffer lastBuffer_;
+};

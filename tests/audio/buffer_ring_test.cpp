@@ -1,0 +1,57 @@
+#include "audio/buffer_ring.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TEST(BufferRing, FiveSeparateBlocksNumberedByTheirUserWord) {
+    BufferRing ring;
+    std::set<char*> blocks;
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        EXPECT_EQ(ring[i].user, static_cast<uintptr_t>(i));
+        EXPECT_EQ(ring[i].bufferLength, BufferRing::kBlockSize);
+        blocks.insert(ring[i].data);
+        ring[i].data[0] = static_cast<char>(i);
+        ring[i].data[BufferRing::kBlockSize - 1] = static_cast<char>(i);
+    }
+    EXPECT_EQ(blocks.size(), 5u);
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        EXPECT_EQ(ring[i].data[0], static_cast<char>(i)) << "blocks overlap";
+    }
+}
+
+TEST(BufferRing, PicksOnlyTheDoneBufferAtTheRingIndexInRingOrder) {
+    BufferRing ring;
+    EXPECT_EQ(ring.Pick(false, nullptr), nullptr);
+    EXPECT_EQ(ring.index(), 0);
+
+    ring[2].flags = WaveHeader::kDone;  // done out of order: waits for 0 and 1
+    EXPECT_EQ(ring.Pick(false, nullptr), nullptr);
+    ring[0].flags = WaveHeader::kDone;
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[0]);
+    EXPECT_EQ(ring.index(), 1);
+    EXPECT_EQ(ring.Pick(false, nullptr), nullptr);
+    ring[1].flags = WaveHeader::kDone | WaveHeader::kPrepared;
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[1]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[2]);
+    EXPECT_EQ(ring.index(), 3);
+
+    // An explicit header is taken as given, even a null one, and the ring
+    // does not move.
+    EXPECT_EQ(ring.Pick(true, &ring[4]), &ring[4]);
+    EXPECT_EQ(ring.Pick(true, nullptr), nullptr);
+    EXPECT_EQ(ring.index(), 3);
+
+    for (int i : {3, 4, 0}) {
+        ring[i].flags = WaveHeader::kDone;
+    }
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[3]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[4]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[0]) << "the index wraps after the fifth";
+    ring.ResetIndex();
+    EXPECT_EQ(ring.index(), 0);
+}
+
+}  // namespace

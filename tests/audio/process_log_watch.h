@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFile>
+#include <QUuid>
+#include <string>
+
+#include "audio/log.h"
+
+// Reads what the process's diagnostic log received after this object was
+// made: it writes a marker line and later returns the text after it.
+class ProcessLogWatch {
+  public:
+    ProcessLogWatch()
+        : marker_("log watch " + QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString()) {
+        LogWarning("%s", marker_.c_str());
+    }
+
+    std::string Since() const {
+        QFile file(QString::fromStdString(ChooseLogPath(RunningExecutablePath())));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        const std::string text = file.readAll().toStdString();
+        const size_t at = text.rfind(marker_);
+        return at == std::string::npos ? std::string() : text.substr(at + marker_.size());
+    }
+
+  private:
+    std::string marker_;
+};
