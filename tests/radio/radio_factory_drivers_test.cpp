@@ -56,19 +56,15 @@ TEST(RadioFactoryDrivers, EachHardwareRowGetsItsDriverOnItsPort) {
         EXPECT_TRUE(radio->IsMuted());
         EXPECT_FALSE(radio->HasAmBand());
     }
-    EXPECT_TRUE(messages.calls().empty());
-}
-
-TEST(RadioFactoryDrivers, CardWithoutAConfiguredPortUsesItsDefaultAddress) {
-    MessageBoxRecorder messages;
-    for (int port : {kNoPortValue, 0}) {
-        QuietHardware hw;
-        CreateRadioForModel(2, port, "", hw.options);
-        EXPECT_EQ(hw.ports.requests, (std::vector<std::pair<int, int>>{{0x350, 4}}));
-        QuietHardware gemtek;
-        CreateRadioForModel(10, port, "", gemtek.options);
-        EXPECT_EQ(gemtek.ports.requests, (std::vector<std::pair<int, int>>{{0x34C, 4}}));
+    // A card without a configured port sits on its model's default address.
+    for (const auto& [model, address] : {std::pair{2, 0x350}, std::pair{10, 0x34C}}) {
+        for (int port : {kNoPortValue, 0}) {
+            QuietHardware hw;
+            CreateRadioForModel(model, port, "", hw.options);
+            EXPECT_EQ(hw.ports.requests, (std::vector<std::pair<int, int>>{{address, 4}}));
+        }
     }
+    EXPECT_TRUE(messages.calls().empty());
 }
 
 TEST(RadioFactoryDrivers, SerialAndUsbRowsGetTheirDrivers) {

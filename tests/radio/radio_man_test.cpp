@@ -257,18 +257,4 @@ TEST_F(RadioManTest, WizardRemembersOnlyWhatItSentAndHasNoAm) {
     EXPECT_FLOAT_EQ(absent.GetFrequency(), 0.0f);
 }
 
-TEST(RadioManChannels, FmAndAmChannelNumbers) {
-    EXPECT_EQ(SRadioMan::FmChannel(88.0f), 240);
-    EXPECT_EQ(SRadioMan::FmChannel(76.0f), 0);
-    EXPECT_EQ(SRadioMan::FmChannel(108.0f), 640);
-    EXPECT_EQ(SRadioMan::FmChannel(89.95f), 279);
-    EXPECT_EQ(SRadioMan::FmChannel(75.9f), -1);
-    EXPECT_EQ(SRadioMan::FmChannel(108.1f), -1);
-    EXPECT_EQ(SRadioMan::AmChannel(1.0f), 480);
-    EXPECT_EQ(SRadioMan::AmChannel(0.52f), 0);
-    EXPECT_EQ(SRadioMan::AmChannel(1.71f), 1190);
-    EXPECT_EQ(SRadioMan::AmChannel(0.5f), -1);
-    EXPECT_EQ(SRadioMan::AmChannel(1.72f), -1);
-}
-
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(PortCardTest, RadioTrackVolumeAndTunedSignal) {
 
 // ---- RadioTrack ----
 
-TEST_F(PortCardTest, RadioTrack2SendsPreambleThenA15BitWordMostSignificantFirst) {
+TEST_F(PortCardTest, RadioTrack2SendsPreambleAndA15BitWordAndLeavesVolumeToTheMixer) {
     SRadioTrack2 radio(0x30C, ports, clock);
     EXPECT_EQ(radio.SetFrequency(89.9f), 8048);
     const std::vector<int> bytes = ports.Written();
@@ -111,10 +111,9 @@ TEST_F(PortCardTest, RadioTrack2SendsPreambleThenA15BitWordMostSignificantFirst)
     ports.Clear();
     EXPECT_EQ(radio.SetFrequency(108.0f), 9496);
     EXPECT_EQ(ports.Written().back(), 0x00);  // playing
-}
 
-TEST_F(PortCardTest, RadioTrack2LeavesVolumeToTheMixerAndReadsItsSignal) {
-    SRadioTrack2 radio(0x30C, ports, clock);
+    // Volume is left to the mixer; the signal is bit 1, clear for a station.
+    ports.Clear();
     EXPECT_FALSE(radio.StepVolume(true));
     EXPECT_TRUE(ports.events.empty());
     ports.reads[0x30C] = {0x00, 0x02};
@@ -122,9 +121,8 @@ TEST_F(PortCardTest, RadioTrack2LeavesVolumeToTheMixerAndReadsItsSignal) {
     EXPECT_FALSE(radio.IsTuned());
     EXPECT_EQ(ports.Timeline(), "S50 R30C S50 R30C");
     ports.Clear();
-    radio.SetMute(false);
     radio.SetMute(true);
-    EXPECT_EQ(ports.Timeline(), "W00 W01");
+    EXPECT_EQ(ports.Timeline(), "W01");
 }
 
 // ---- Aztech ----
@@ -150,7 +148,7 @@ TEST_F(PortCardTest, AztechTunesIn100KilohertzStepsAboveTheIntermediateFrequency
     EXPECT_EQ(ports.Written().back(), 0x04);  // the volume comes back on
 }
 
-TEST_F(PortCardTest, AztechVolumeLevelsLiveInBitsZeroAndTwo) {
+TEST_F(PortCardTest, AztechVolumeLivesInBitsZeroAndTwoAndTheSignalInBitsZeroAndOne) {
     SAztechRadio radio(0x358, ports, clock);
     EXPECT_EQ(radio.VolumeBits(), 4);  // level 2
     radio.SetMute(false);
@@ -174,11 +172,9 @@ TEST_F(PortCardTest, AztechVolumeLevelsLiveInBitsZeroAndTwo) {
     EXPECT_TRUE(ports.events.empty());
     radio.SetMute(false);
     EXPECT_EQ(ports.Written(), (std::vector<int>{0x01}));
-}
 
-TEST_F(PortCardTest, AztechNeedsBothLowStatusBitsClearForAStation) {
-    SAztechRadio radio(0x350, ports, clock);
-    ports.reads[0x350] = {0x00, 0x01, 0x02, 0xFC};
+    // A station needs both low status bits clear.
+    ports.reads[0x358] = {0x00, 0x01, 0x02, 0xFC};
     EXPECT_TRUE(radio.IsTuned());
     EXPECT_FALSE(radio.IsTuned());
     EXPECT_FALSE(radio.IsTuned());
@@ -225,7 +221,7 @@ TEST_F(PortCardTest, RadioCardWakesItsSynthesizerWithThreeTuningsAndStaysMuted) 
     EXPECT_FLOAT_EQ(radio.GetFrequency(), 89.9f);
 }
 
-TEST_F(PortCardTest, RadioCardTuningReturnsWhatIsLeftOfTheWordAndKeepsTheMuteState) {
+TEST_F(PortCardTest, RadioCardReturnsWhatIsLeftOfTheWordAndReadsItsSignalTwice) {
     SRadioCard radio(0x24C, ports, clock);
     radio.SetMute(false);
     EXPECT_EQ(ports.events.back(), (Event{Event::Sleep, 0, 1}));
@@ -236,15 +232,13 @@ TEST_F(PortCardTest, RadioCardTuningReturnsWhatIsLeftOfTheWordAndKeepsTheMuteSta
     EXPECT_EQ(radio.SetFrequency(107.9f), 0);
     EXPECT_EQ(CheckRadioCardTuning(ports.events, false), 9266);
     EXPECT_FALSE(radio.StepVolume(true));
-}
 
-TEST_F(PortCardTest, RadioCardJudgesTheSecondOfTwoStatusReads) {
-    SRadioCard radio(0x34C, ports, clock);
+    // Of two status reads the second counts; bit 3 clear is a station.
     ports.Clear();
-    ports.reads[0x34C] = {0x08, 0x00, 0x00, 0x08};
+    ports.reads[0x24C] = {0x08, 0x00, 0x00, 0x08};
     EXPECT_TRUE(radio.IsTuned());
     EXPECT_FALSE(radio.IsTuned());
-    EXPECT_EQ(ports.Timeline(), "R34C S1 R34C R34C S1 R34C");
+    EXPECT_EQ(ports.Timeline(), "R24C S1 R24C R24C S1 R24C");
 }
 
 // ---- Zoltrix (port part) ----
