@@ -34,6 +34,8 @@ class LinuxPortIo : public PortIo {
             useIoperm_ = true;
             return true;
         }
+        // Ports granted earlier may not include these: go through /dev/port.
+        useIoperm_ = false;
 #endif
         if (devPort_ < 0) {
             devPort_ = ::open("/dev/port", O_RDWR | O_CLOEXEC);
