@@ -509,14 +509,15 @@ bool AlsaPcm::Recover(int error, std::vector<Notice>& notices) {
 
 void AlsaPcm::Fail(int error, std::vector<Notice>& notices) {
     failed_ = true;
-    notices.push_back({WaveMessage::kDeviceError, nullptr, error});
-    // Whatever an input buffer holds so far goes back to the owner.
+    // Whatever an input buffer holds so far goes back to the owner, before
+    // the failure is reported.
     if (direction_ == WaveDirection::kInput && !queue_.empty() &&
         queue_.front()->bytesRecorded > 0) {
         WaveHeader* header = queue_.front();
         queue_.pop_front();
         Complete(header, notices);
     }
+    notices.push_back({WaveMessage::kDeviceError, nullptr, error});
 }
 
 void AlsaPcm::WaitForDevice(int timeoutMs) {

@@ -67,14 +67,15 @@ int WaveGetNumDevs(WaveDirection direction);
 std::optional<WaveDeviceCaps> WaveGetDevCaps(WaveDirection direction, int device);
 
 // What the device reports through its callback. header is the returned
-// buffer for kData, null otherwise; detail is a negative errno for
-// kDeviceError and the count of lost frames (when known) for over- and
-// underruns.
+// buffer for kData, null otherwise; detail is the negative errno for
+// kDeviceError, else 0.
 enum class WaveMessage {
-    kData,         // a buffer is done
-    kOverrun,      // input: data came faster than it was read; recovered
-    kUnderrun,     // output: the device ran dry while data was queued; recovered
-    kDeviceError,  // the device failed; no more data moves until it is reset
+    kData,      // a buffer is done
+    kOverrun,   // input: data came faster than it was read; recovered
+    kUnderrun,  // output: the device ran dry while data was queued; recovered
+    // The device failed; no more data moves until it is reset. An input
+    // buffer it was filling has come back (kData) before this report.
+    kDeviceError,
 };
 using WaveCallback = void (*)(WaveMessage message, void* instance, WaveHeader* header, int detail);
 

@@ -116,6 +116,9 @@ TEST_F(WaveDeviceTest, ListsTheConfiguredDevicesAndTheDefault) {
     });
     ASSERT_NE(capture, inputs.end());
     EXPECT_EQ(capture->description, "Test capture");
+    EXPECT_TRUE(std::any_of(inputs.begin(), inputs.end(), [](const auto& caps) {
+        return caps.name == AlsaTestDevices::kMissing;
+    }));
     EXPECT_EQ(WaveGetNumDevs(WaveDirection::kInput), static_cast<int>(inputs.size()));
     EXPECT_EQ(WaveGetDevCaps(WaveDirection::kInput, 0)->name, inputs[0].name);
 

@@ -22,7 +22,8 @@
 //   kFailingCapture   reads capture.raw, but every write of the plugin's
 //                     copy fails, so reading fails with an I/O error after
 //                     the first half second of data
-//   kMissing          a device whose hardware does not exist
+//   kMissing          a listed device that cannot be opened: its files lie
+//                     in a folder that does not exist
 //   "default"         reads default.raw, writes default_out.raw
 class AlsaTestDevices {
   public:
@@ -47,7 +48,7 @@ class AlsaTestDevices {
             Device(kPacedPlayback, "Paced playback", Path("paced.fifo"), {}) +
             Device(kFailingCapture, "Failing capture", "/dev/full", Path("capture.raw")) +
             Device("default", {}, Path("default_out.raw"), Path("default.raw")) +
-            QStringLiteral("pcm.%1 { type hw card 97 device 0 }\n").arg(kMissing);
+            Device(kMissing, "Unplugged device", Path("absent/out.raw"), Path("absent/in.raw"));
         WriteFile("asound.conf", config.toUtf8());
         snd_config_update_free_global();
         setenv("ALSA_CONFIG_PATH", Path("asound.conf").toLocal8Bit().constData(), 1);
