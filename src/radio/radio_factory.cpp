@@ -2,8 +2,8 @@
 
 #include "radio/no_radio.h"
 #include "radio/pctv_studio_radio.h"
-#include "radio/radio_models.h"
 #include "radio/radio_man.h"
+#include "radio/radio_models.h"
 #include "radio/radio_port.h"
 #include "radio/radio_shark.h"
 #include "radio/silabs_radio.h"
@@ -11,6 +11,7 @@
 #include "radio/vendor_library_radios.h"
 #include "radio/wintv_radio.h"
 #include "radio/zoltrix108.h"
+#include "radio/zoltrix_program.h"
 
 namespace {
 
@@ -26,9 +27,8 @@ quint16 CardPort(const RadioModel& model, int port) {
 
 }  // namespace
 
-std::unique_ptr<SRadio> CreateRadioForModel(int modelId, [[maybe_unused]] int port,
-                                            [[maybe_unused]] const QString& portString,
-                                            [[maybe_unused]] const RadioCreateOptions& options) {
+std::unique_ptr<SRadio> CreateRadioForModel(int modelId, int port, const QString& portString,
+                                            const RadioCreateOptions& options) {
     const RadioModel* model = FindRadioModel(modelId);
     if (model == nullptr) {
         return std::make_unique<SNoRadio>();
@@ -43,17 +43,17 @@ std::unique_ptr<SRadio> CreateRadioForModel(int modelId, [[maybe_unused]] int po
             return std::make_unique<SRadioTrack2>(CardPort(*model, port), hw.Ports(),
                                                   hw.GetClock());
         case RadioDriver::SRadioTrack:
-            return std::make_unique<SRadioTrack>(CardPort(*model, port), hw.Ports(),
-                                                 hw.GetClock());
+            return std::make_unique<SRadioTrack>(CardPort(*model, port), hw.Ports(), hw.GetClock());
         case RadioDriver::SAztechRadio:
             return std::make_unique<SAztechRadio>(CardPort(*model, port), hw.Ports(),
                                                   hw.GetClock());
         case RadioDriver::SRadioCard:
-            return std::make_unique<SRadioCard>(CardPort(*model, port), hw.Ports(),
-                                                hw.GetClock());
-        case RadioDriver::SZoltrix108:  // I/O port part; tuned by the maker's program
-            return std::make_unique<SZoltrix108>(CardPort(*model, port), nullptr, hw.Ports(),
-                                                 hw.GetClock());
+            return std::make_unique<SRadioCard>(CardPort(*model, port), hw.Ports(), hw.GetClock());
+        case RadioDriver::SZoltrix108:  // I/O port for sound, the maker's program for tuning
+            return std::make_unique<SZoltrix108>(
+                CardPort(*model, port),
+                std::make_unique<ZoltrixProgram>(false, options.vendor.Automation(), hw.GetClock()),
+                hw.Ports(), hw.GetClock());
         case RadioDriver::SRadioMan:  // COM number, 0 = detect
             return std::make_unique<SRadioMan>(port, hw.Serial(), hw.GetClock());
         case RadioDriver::SWizard:  // COM number, 0 = detect

@@ -4,9 +4,11 @@
 #include "fake_window_automation.h"
 #include "radio/pctv_studio_radio.h"
 #include "radio/radio_factory.h"
+#include "radio/recording_ports.h"
 #include "radio/tv_tuner_radio.h"
 #include "radio/vendor_library_radios.h"
 #include "radio/wintv_radio.h"
+#include "radio/zoltrix108.h"
 #include "vendor_module_env.h"
 
 namespace {
@@ -97,6 +99,27 @@ TEST_F(VendorRadioFactoryTest, TvTunerModelsOpenTheirDeviceByFilterOrPortText) {
     const auto pctv = CreateRadioForModel(11, 0, "default", Options());
     pctv->SetMute(false);
     EXPECT_EQ(card->frequencies.size(), 1u);
+}
+
+TEST_F(VendorRadioFactoryTest, ZoltrixCardIsTunedThroughItsProgram) {
+    const WindowHandle dialog = desktop.Add(0, "#32770", "Radio Plus", "Radio Plus");
+    for (int digit = 0; digit < 10; ++digit) {
+        desktop.Add(dialog, "Button", QString::number(digit), "key " + QString::number(digit));
+    }
+    desktop.Add(dialog, "Button", "Enter", "key Enter");
+    desktop.Add(dialog, "Button", "Freq", "key Freq");
+    RecordingPorts ports;
+    RadioCreateOptions options = Options();
+    options.hardware.ports = &ports;
+
+    const auto radio = CreateRadioForModel(16, 0x20C, "Alternate (20c hex)", options);
+    ASSERT_NE(As<SZoltrix108>(radio), nullptr);
+    desktop.TakeLog();
+    radio->SetFrequency(89.9f);
+    const auto log = desktop.TakeLog();
+    ASSERT_FALSE(log.empty()) << "the keypad of the maker's program is used";
+    EXPECT_EQ(log.front(), "command 1027 to Radio Plus from key Freq");
+    EXPECT_TRUE(messages.calls().empty());
 }
 
 }  // namespace
