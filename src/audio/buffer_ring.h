@@ -20,15 +20,23 @@ class BufferRing {
 
     WaveHeader& operator[](int i) { return headers_[static_cast<size_t>(i)]; }
     int index() const { return index_; }
-    void ResetIndex() { index_ = 0; }
+    // Back to the first buffer, with every buffer in the ring again.
+    void ResetIndex();
 
     // The header to handle: the given one when explicitHeader is set (may be
     // null); otherwise the one at the ring index if the device has marked it
-    // done, the index then moving on; else null.
+    // done, the index then moving on; else null. Dropped buffers are passed
+    // over.
     WaveHeader* Pick(bool explicitHeader, WaveHeader* header);
+
+    // Takes a buffer that could not be queued again out of the ring, so that
+    // the others go on without it.
+    void Drop(const WaveHeader* header);
+    int DroppedCount() const;
 
   private:
     std::array<WaveHeader, kCount> headers_;
+    std::array<bool, kCount> dropped_{};
     std::unique_ptr<char[]> blocks_;
     int index_ = 0;
 };

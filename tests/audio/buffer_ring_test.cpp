@@ -54,4 +54,26 @@ TEST(BufferRing, PicksOnlyTheDoneBufferAtTheRingIndexInRingOrder) {
     EXPECT_EQ(ring.index(), 0);
 }
 
+TEST(BufferRing, DroppedBufferIsPassedOverUntilTheRingIsReset) {
+    BufferRing ring;
+    ring.Drop(&ring[1]);
+    EXPECT_EQ(ring.DroppedCount(), 1);
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        ring[i].flags = WaveHeader::kDone;
+    }
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[0]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[2]) << "the ring does not stall at a dropped buffer";
+    ring.Drop(&ring[3]);
+    ring.Drop(&ring[4]);
+    ring.Drop(&ring[0]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[2]);
+    ring.Drop(&ring[2]);
+    EXPECT_EQ(ring.Pick(false, nullptr), nullptr) << "nothing left in the ring";
+
+    ring.ResetIndex();
+    EXPECT_EQ(ring.DroppedCount(), 0);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[0]);
+    EXPECT_EQ(ring.Pick(false, nullptr), &ring[1]);
+}
+
 }  // namespace
