@@ -22,8 +22,8 @@
 //   kFailingCapture   reads capture.raw, but every write of the plugin's
 //                     copy fails, so reading fails with an I/O error after
 //                     the first half second of data
-//   kMissing          a listed device that cannot be opened: its files lie
-//                     in a folder that does not exist
+//   kMissing          a listed device that cannot be opened: the device it
+//                     passes its data to does not exist
 //   "default"         reads default.raw, writes default_out.raw
 class AlsaTestDevices {
   public:
@@ -48,7 +48,10 @@ class AlsaTestDevices {
             Device(kPacedPlayback, "Paced playback", Path("paced.fifo"), {}) +
             Device(kFailingCapture, "Failing capture", "/dev/full", Path("capture.raw")) +
             Device("default", {}, Path("default_out.raw"), Path("default.raw")) +
-            Device(kMissing, "Unplugged device", Path("absent/out.raw"), Path("absent/in.raw"));
+            QStringLiteral(
+                "pcm.%1 {\n  type file\n  slave.pcm \"plumora_unplugged\"\n"
+                "  file \"/dev/null\"\n  hint { description \"Unplugged device\" }\n}\n")
+                .arg(kMissing);
         WriteFile("asound.conf", config.toUtf8());
         snd_config_update_free_global();
         setenv("ALSA_CONFIG_PATH", Path("asound.conf").toLocal8Bit().constData(), 1);

@@ -1,0 +1,246 @@
+#include "audio/swave_in.h"
+
+#include <QString>
+#include <chrono>
+#include <thread>
+
+#include "audio/log.h"
+#include "platform/message_box.h"
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
+
+SWaveIn::SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
+                 const std::string& deviceName)
+    : SWaveIn(owner, fileName, fileFormat, deviceName, ThreadStart::kNow) {}
+
+SWaveIn::SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
+                 const std::string& deviceName, ThreadStart start)
+    : owner_(owner),
+      recFile_(std::make_unique<RecFile>(fileName, &fileFormat,
+                                         kOpenReadWrite | kOpenCreate | kOpenDenyWrite, false)),
+      deviceName_(deviceName),
+      deviceFormat_(recFile_->Format()) {
+    const uint32_t length = BufferBytes(deviceFormat_);
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        ring_[i].bufferLength = length;
+    }
+    if (start == ThreadStart::kNow) {
+        ResumeThread();
+    }
+}
+
+SWaveIn::~SWaveIn() {
+    Stop();
+    device_.reset();
+    StopThread();
+}
+
+uint32_t SWaveIn::BufferBytes(const WaveFormat& format) {
+    uint32_t bytes = format.avgBytesPerSec / 5;
+    if (bytes <= kMinBufferBytes) {
+        bytes = kMinBufferBytes;
+    }
+    if (bytes >= BufferRing::kBlockSize) {
+        bytes = BufferRing::kBlockSize;
+    }
+    const uint32_t block = format.blockAlign == 0 ? 1 : format.blockAlign;
+    return bytes - bytes % block;
+}
+
+void SWaveIn::Run() {
+    for (;;) {
+        event_.Wait(kWakeIntervalMs);
+        if (StopRequested()) {
+            return;
+        }
+        std::lock_guard lock(CriticalSection());
+        ProcessBuffer(false, nullptr, true);
+        ProcessBuffer(false, nullptr, true);
+    }
+}
+
+void SWaveIn::Wake() {
+    event_.Set();
+}
+
+void SWaveIn::DeviceCallback(WaveMessage message, void* instance, WaveHeader* header, int detail) {
+    (void)header;
+    if (instance == nullptr) {
+        return;
+    }
+    auto* self = static_cast<SWaveIn*>(instance);
+    switch (message) {
+        case WaveMessage::kData:
+            self->Wake();
+            break;
+        case WaveMessage::kOverrun:
+            self->dropped_.fetch_add(1);
+            // The first of a recording is enough in the log.
+            if (self->overruns_.fetch_add(1) == 0) {
+                LogWarning("Wave input overrun, audio lost");
+            }
+            break;
+        case WaveMessage::kUnderrun:
+            break;
+        case WaveMessage::kDeviceError:
+            LogWarning("Wave input device failed, error %d", detail);
+            self->Wake();
+            break;
+    }
+}
+
+bool SWaveIn::Refuse(const QString& text) {
+    MessageBox(text, QStringLiteral("wavein"), MessageIcon::Error);
+    return false;
+}
+
+bool SWaveIn::OpenDevice(const WaveFormat* format) {
+    if (device_ && !stopped_) {
+        return true;
+    }
+    const WaveFormat& captureFormat = format != nullptr ? *format : deviceFormat_;
+    if (!device_) {
+        auto device = std::make_unique<SWaveInDev>(deviceName_, captureFormat, &DeviceCallback,
+                                                   this, kWaveOpenMapped);
+        if (!device->IsOpen()) {
+            device = std::make_unique<SWaveInDev>(deviceName_, captureFormat, &DeviceCallback, this,
+                                                  kWaveOpenPlain);
+        }
+        if (!device->IsOpen()) {
+            LogWarning("Cannot open wave input driver %d", device->deviceNumber());
+            return false;
+        }
+        deviceNumber_ = device->deviceNumber();
+        std::lock_guard lock(CriticalSection());
+        device_ = std::move(device);
+        ring_.ResetIndex();
+    }
+    overruns_ = 0;
+    const uint32_t size = BufferBytes(captureFormat);
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        WaveHeader& header = ring_[i];
+        header.bufferLength = size;
+        header.bytesRecorded = 0;
+        header.flags = 0;
+        header.loops = 0;
+        if (device_->Prepare(&header) != kWaveOk) {
+            CloseDevice();
+            return Refuse(QStringLiteral("can't prepare wave buffer"));
+        }
+        if (device_->AddBuffer(&header) != kWaveOk) {
+            CloseDevice();
+            return Refuse(QStringLiteral("can't add wave buffer"));
+        }
+    }
+    stopped_ = false;
+    const int result = device_->Start();
+    if (result != kWaveOk) {
+        const QString text =
+            QString::asprintf("Can't start wave input\nReturn code %x,dev %x,handle %x",
+                              static_cast<unsigned>(result), static_cast<unsigned>(deviceNumber_),
+                              static_cast<unsigned>(device_->handle()));
+        CloseDevice();
+        return Refuse(text);
+    }
+    return true;
+}
+
+bool SWaveIn::ProcessBuffer(bool explicitHeader, WaveHeader* header, bool writeData) {
+    if (!device_) {
+        return false;
+    }
+    WaveHeader* buffer = ring_.Pick(explicitHeader, header);
+    if (buffer == nullptr) {
+        return false;
+    }
+    if (writeData && buffer->bytesRecorded > 0) {
+        recFile_->WriteAudio(buffer->data, buffer->bytesRecorded);
+    }
+    if (buffer->bufferLength != 0) {
+        lastBuffer_.Keep(buffer->data, buffer->bytesRecorded);
+    }
+    buffer->bytesRecorded = 0;
+    buffer->ClearDone();
+    if (stopped_) {
+        return true;
+    }
+    if (device_->AddBuffer(buffer) != kWaveOk) {
+        LogWarning("Cannot add wave input buffer %d", static_cast<int>(buffer->user));
+        ring_.Drop(buffer);
+        dropped_.fetch_add(1);
+        return false;
+    }
+    PostMessage(owner_, WM_AUDIO_PROGRESS);
+    return true;
+}
+
+bool SWaveIn::Start() {
+    return OpenDevice(nullptr);
+}
+
+bool SWaveIn::Stop() {
+    bool ok = true;
+    if (device_) {
+        ok = CloseDevice();
+    }
+    std::lock_guard lock(CriticalSection());
+    ring_.ResetIndex();
+    return ok;
+}
+
+bool SWaveIn::CloseDevice() {
+    stopped_ = true;
+    device_->StopInput();
+    if (const std::optional<uint64_t> samples = device_->GetPositionSamples()) {
+        std::lock_guard lock(CriticalSection());
+        recFile_->AddSampleCount(static_cast<uint32_t>(std::min<uint64_t>(*samples, 0xFFFFFFFFu)));
+    }
+    // The worker writes the buffers the reset returned; give it a moment
+    // while the owner's messages go on.
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        LetWaitingMessagesRun();
+    }
+    std::lock_guard lock(CriticalSection());
+    // Whatever the worker did not get to is written now, in ring order.
+    for (int i = 0; i < BufferRing::kCount && ProcessBuffer(false, nullptr, true); ++i) {
+    }
+    bool ok = true;
+    for (int i = 0; i < BufferRing::kCount; ++i) {
+        if (device_->Unprepare(&ring_[i]) != kWaveOk) {
+            ok = false;
+        }
+    }
+    device_.reset();
+    return ok;
+}
+
+std::string SWaveIn::GetFileName() {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->GetFileName();
+}
+
+int64_t SWaveIn::GetBytesWritten() {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->GetLength();
+}
+
+uint32_t SWaveIn::GetBytesPerSecond() {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->Format().avgBytesPerSec;
+}
+
+bool SWaveIn::IsOpen() {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->IsOpen();
+}
+
+std::string SWaveIn::GetFileTitle() {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->GetFileTitle();
+}
+
+bool SWaveIn::SetTag(std::string_view name, std::string_view text) {
+    std::lock_guard lock(CriticalSection());
+    return recFile_->SetTag(name, text);
+}
