@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
+#include "media/file_io.h"
 #include "media/media_file.h"
 
 namespace {
@@ -48,18 +50,175 @@ ID3_Frame* FindOurs(const ID3_Tag& tag, ID3_FrameID frame) {
 std::string FieldText(const ID3_Field& field) {
     const ID3_TextEnc encoding = field.GetEncoding();
     if (encoding == ID3TE_UTF16 || encoding == ID3TE_UTF16BE) {
-        const unicode_t* text = field.GetRawUnicodeText();
+        // Size() counts the bytes of the text, which need not end in a zero
+        // character. Latin-1 text has a zero high byte in every pair: that
+        // tells the byte order.
+        const auto* bytes = reinterpret_cast<const unsigned char*>(field.GetRawUnicodeText());
+        const std::size_t pairs = bytes ? field.Size() / 2 : 0;
+        std::size_t zeroFirst = 0;
+        for (std::size_t i = 0; i < pairs; ++i) {
+            zeroFirst += bytes[2 * i] == 0 ? 1 : 0;
+        }
+        const bool bigEndian = zeroFirst * 2 >= pairs;
         std::string out;
-        for (std::size_t i = 0; text && text[i] != 0; ++i) {
-            out.push_back(text[i] < 256 ? static_cast<char>(text[i]) : '?');
+        for (std::size_t i = 0; i < pairs; ++i) {
+            const unsigned high = bytes[2 * i + (bigEndian ? 0 : 1)];
+            const unsigned low = bytes[2 * i + (bigEndian ? 1 : 0)];
+            const unsigned c = high << 8 | low;
+            if (c == 0) {
+                break;
+            }
+            if (c != 0xFEFF) {
+                out.push_back(c < 256 ? static_cast<char>(c) : '?');
+            }
         }
         return out;
     }
     const char* text = field.GetRawText();
-    return text ? std::string(text) : std::string();
+    if (!text) {
+        return {};
+    }
+    const std::size_t size = field.Size();
+    return std::string(text, std::find(text, text + size, '\0'));
+}
+
+// Largest tag handed to the tag library.
+constexpr std::size_t kMaxTagSize = 16 * 1024 * 1024;
+
+uint32_t Syncsafe(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) << 21 | static_cast<uint32_t>(p[1]) << 14 |
+           static_cast<uint32_t>(p[2]) << 7 | p[3];
+}
+
+bool FrameIdChar(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The tag library reads every tag of a chain at the start of the file, and
+// takes zero bytes after the chain (also after a lone 0xFF) for padding that
+// its next write drops, which puts a tag behind them next to the new one:
+// each of those tags must be safe.
+bool FileTagsAreSafe(const std::string& path) {
+    BufferedFile file;
+    if (!file.Open(path, kOpenRead)) {
+        return true;  // the tag library finds nothing either
+    }
+    int64_t at = 0;
+    int64_t checked = 0;
+    for (;;) {
+        unsigned char header[10];
+        if (!file.ReadAt(at, header, 10) || header[0] != 'I' || header[1] != 'D' ||
+            header[2] != '3') {
+            // Padding the tag library skips: zeros, or 0xFF and three zeros.
+            int64_t next = at;
+            if (file.ReadAt(at, header, 4) && header[0] == 0xFF && header[1] == 0 &&
+                header[2] == 0 && header[3] == 0) {
+                next = at + 1;
+            }
+            file.Seek(next);
+            int b = file.ReadByte();
+            while (b == 0) {
+                if (++checked > static_cast<int64_t>(kMaxTagSize)) {
+                    return false;
+                }
+                b = file.ReadByte();
+            }
+            if (b < 0 || file.Tell() - 1 == at) {
+                return true;  // the end of the file, or audio right here
+            }
+            at = file.Tell() - 1;
+            if (!file.ReadAt(at, header, 3) || header[0] != 'I' || header[1] != 'D' ||
+                header[2] != '3') {
+                return true;
+            }
+            continue;
+        }
+        for (int i = 6; i < 10; ++i) {
+            if (header[i] >= 0x80) {
+                return false;
+            }
+        }
+        const std::size_t total = 10 + static_cast<std::size_t>(Syncsafe(header + 6));
+        checked += static_cast<int64_t>(total);
+        if (checked > static_cast<int64_t>(kMaxTagSize)) {
+            return false;
+        }
+        std::vector<unsigned char> bytes(total);
+        if (!file.ReadAt(at, bytes.data(), static_cast<int64_t>(total)) ||
+            !Id3v2TagIsSafe(bytes.data(), bytes.size())) {
+            return false;  // claims more than the file has, or not safe
+        }
+        at += static_cast<int64_t>(total);
+    }
 }
 
 }  // namespace
+
+bool Id3v2TagIsSafe(const unsigned char* bytes, std::size_t size) {
+    if (size < 10 || bytes[0] != 'I' || bytes[1] != 'D' || bytes[2] != '3') {
+        return true;
+    }
+    const unsigned version = bytes[3];
+    const unsigned flags = bytes[5];
+    if ((version != 3 && version != 4) || (flags & 0xC0) != 0) {
+        return false;  // other versions, unsynchronisation, extended header
+    }
+    for (int i = 6; i < 10; ++i) {
+        if (bytes[i] >= 0x80) {
+            return false;
+        }
+    }
+    const std::size_t end = 10 + static_cast<std::size_t>(Syncsafe(bytes + 6));
+    if (end > size) {
+        return false;
+    }
+    std::size_t at = 10;
+    while (at + 10 <= end) {
+        const unsigned char* frame = bytes + at;
+        if (frame[0] == 0) {
+            // Padding: zero to the end.
+            return std::all_of(frame, bytes + end, [](unsigned char b) { return b == 0; });
+        }
+        if (!std::all_of(frame, frame + 4, FrameIdChar)) {
+            return false;
+        }
+        std::size_t frameSize = 0;
+        if (version == 4) {
+            for (int i = 4; i < 8; ++i) {
+                if (frame[i] >= 0x80) {
+                    return false;
+                }
+            }
+            frameSize = Syncsafe(frame + 4);
+        } else {
+            frameSize = static_cast<std::size_t>(frame[4]) << 24 | frame[5] << 16 | frame[6] << 8 |
+                        frame[7];
+        }
+        // Compression, encryption, grouping (and in 2.4 unsynchronisation
+        // and a data length) change how the contents are read.
+        const unsigned formatFlags = frame[9];
+        if ((version == 3 && (formatFlags & 0xE0) != 0) ||
+            (version == 4 && (formatFlags & 0x4F) != 0)) {
+            return false;
+        }
+        if (frameSize == 0 || frameSize > end - at - 10) {
+            return false;
+        }
+        const unsigned char* contents = frame + 10;
+        const std::string_view id(reinterpret_cast<const char*>(frame), 4);
+        const unsigned maxEncoding = version == 4 ? 3 : 1;
+        if (id[0] == 'T' || id == "COMM" || id == "USLT") {
+            const std::size_t minimum = id[0] == 'T' ? 1 : 4;
+            if (frameSize < minimum || contents[0] > maxEncoding) {
+                return false;
+            }
+        } else if (id[0] != 'W' && id != "PRIV") {
+            return false;  // a frame kind the tag library is not trusted with
+        }
+        at += 10 + frameSize;
+    }
+    return std::all_of(bytes + at, bytes + end, [](unsigned char b) { return b == 0; });
+}
 
 std::string_view Id3v2FrameOf(std::string_view name) {
     const FrameName* entry = Find(name);
@@ -70,6 +229,9 @@ Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std
                              bool writeTag) {
     const FrameName* entry = Find(name);
     if (!entry) {
+        return Id3v2AddResult::kFailed;
+    }
+    if (!FileTagsAreSafe(path)) {
         return Id3v2AddResult::kFailed;
     }
     ID3_Tag tag;
@@ -111,6 +273,9 @@ std::optional<std::string> ReadId3v2Frame(const std::string& path, std::string_v
                                           std::size_t maxBytes) {
     const FrameName* entry = Find(name);
     if (!entry) {
+        return std::nullopt;
+    }
+    if (!FileTagsAreSafe(path)) {
         return std::nullopt;
     }
     ID3_Tag tag;

@@ -33,3 +33,10 @@ Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std
 // is absent.
 std::optional<std::string> ReadId3v2Frame(const std::string& path, std::string_view name,
                                           std::size_t maxBytes);
+
+// The tag library is trusted only with tags of the shape this program and
+// common writers produce: versions 2.3 and 2.4 without unsynchronisation or
+// extended header, text, URL, comment and private frames whose sizes stay
+// inside the tag, no compressed, encrypted or grouped frames. bytes: the
+// start of the file (at least the whole tag). A file without a tag passes.
+bool Id3v2TagIsSafe(const unsigned char* bytes, std::size_t size);
