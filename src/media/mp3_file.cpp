@@ -185,6 +185,32 @@ int64_t Mp3File::FindFrameStart() {
     }
 }
 
+int64_t Mp3File::FindFrameOfThisFile() {
+    int64_t skipped = 0;
+    for (;;) {
+        const int64_t n = FindFrameStart();
+        if (n < 0) {
+            return -1;
+        }
+        skipped += n;
+        const int64_t start = file_.Tell();
+        unsigned char h[4];
+        const bool complete = file_.Read(h, 4) == 4;
+        file_.Seek(start);
+        if (!complete) {
+            return -1;
+        }
+        const std::optional<Mp3FrameHeader> header = ParseMp3FrameHeader(h);
+        const bool known = frame_.sampleRate != 0;  // a new file has no first frame yet
+        if (header && (!known || (header->layer == frame_.layer &&
+                                  header->sampleRate == frame_.sampleRate))) {
+            return skipped;
+        }
+        file_.Seek(start + 1);  // a sync pattern inside a frame's data
+        ++skipped;
+    }
+}
+
 bool Mp3File::CheckFrame(bool checkNext) {
     if (FindFrameStart() < 0) {
         return false;
@@ -231,7 +257,7 @@ bool Mp3File::Seek(int64_t position) {
     }
     const int64_t target = std::clamp<int64_t>(position, 0, length_);
     file_.Seek(dataStart_ + target);
-    const int64_t skipped = FindFrameStart();
+    const int64_t skipped = FindFrameOfThisFile();
     if (skipped < 0 || file_.Tell() >= dataStart_ + length_) {
         position_ = length_;
     } else {

@@ -33,7 +33,8 @@ class Mp3File : public MediaFile {
     bool Delete() override;
     bool IsOpen() const override { return file_.IsOpen(); }
     int64_t GetPosition() const override { return position_; }
-    // Clamps to the length, then moves on to the next frame start.
+    // Clamps to the length, then moves on to the next frame start of the
+    // file's kind.
     bool Seek(int64_t position) override;
     bool SetLength(int64_t bytes) override;
     // From the first frame to the end of the file, less an ID3v1 record.
@@ -68,6 +69,10 @@ class Mp3File : public MediaFile {
     // Bytes from the current position to the next frame start, standing on
     // it; -1 at the end of the file.
     int64_t FindFrameStart();
+    // The same for a frame start whose header fits the file's first frame
+    // (layer and sample rate), so that sync patterns inside audio data are
+    // passed over.
+    int64_t FindFrameOfThisFile();
     bool OpenFile(unsigned mode);
     bool ReopenAfterTagging(bool hadAudio, int64_t position, int64_t lengthBefore);
     void CloseHandle();

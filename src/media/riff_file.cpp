@@ -142,8 +142,10 @@ bool RiffFile::FixSizes() {
     int64_t riffEnd = dataEnd;
     if (tailStart_ == dataEnd) {
         riffEnd = std::max(dataEnd, tailEnd_);
-    } else if (tailEnd_ > tailStart_) {
-        truncateTail_ = true;  // grown over or moved away from what followed
+    } else {
+        // The data has grown over (or moved away from) what followed it:
+        // what is left of that is cut off at close.
+        truncateTail_ = true;
     }
     tailStart_ = dataEnd;
     tailEnd_ = riffEnd;
