@@ -1,0 +1,102 @@
+// A recording process killed in the middle of a WAVE recording.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QProcess>
+
+#include "media/file_io.h"
+#include "media/media_test_support.h"
+#include "media/rec_file.h"
+#include "media/wave_file.h"
+
+namespace {
+
+constexpr int kBufferBytes = 6400;  // a fifth of a second of 16-bit stereo at 8000 per second
+constexpr std::time_t kStart = 1796601600;
+
+QByteArray ChildBuffer(int index) {
+    QByteArray bytes(kBufferBytes, '\0');
+    for (int j = 0; j < kBufferBytes; ++j) {
+        bytes[j] = static_cast<char>((index * 31 + j) & 0xFF);
+    }
+    return bytes;
+}
+
+// Starts the recorder, waits until it has written every buffer and kills it.
+void RecordAndKill(const std::string& path, int buffers) {
+    QProcess child;
+    child.start(MEDIA_CRASH_RECORDER, {QString::fromStdString(path), QString::number(buffers),
+                                       QString::number(kBufferBytes), QString::number(kStart)});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    QByteArray said;
+    while (!said.contains("recorded") && child.state() == QProcess::Running) {
+        child.waitForReadyRead(1000);
+        said += child.readAllStandardOutput();
+    }
+    ASSERT_TRUE(said.contains("recorded")) << child.readAllStandardError().toStdString();
+    ASSERT_EQ(::kill(static_cast<pid_t>(child.processId()), SIGKILL), 0);
+    ASSERT_TRUE(child.waitForFinished(10000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+}
+
+TEST(CrashedRecording, KeepsTheAudioUpToTheLastReopenAndItsMetadata) {
+    TestDir dir;
+    const std::string path = dir.Path("killed.wav");
+    const int buffers = RecFile::kReopenInterval + 50;
+    RecordAndKill(path, buffers);
+    if (HasFatalFailure()) {
+        return;
+    }
+    const int64_t kept = int64_t{kBufferBytes} * RecFile::kReopenInterval;
+
+    if (HaveTool("sox")) {
+        const ToolRun sox = RunTool("sox", {"--i", "-D", QString::fromStdString(path)});
+        EXPECT_EQ(sox.exitCode, 0) << sox.output.toStdString();
+        EXPECT_EQ(sox.output.trimmed(), "120.000000");
+    }
+    if (HaveTool("ffprobe")) {
+        const ToolRun probe =
+            RunTool("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
+                                "default=noprint_wrappers=1", QString::fromStdString(path)});
+        EXPECT_EQ(probe.exitCode, 0) << probe.output.toStdString();
+        EXPECT_EQ(probe.output.trimmed(), "duration=120.000000");
+    }
+
+    {
+        WaveFile wave(path, nullptr, kOpenRead);
+        ASSERT_TRUE(wave.IsOpen());
+        ASSERT_EQ(wave.GetLength(), kept);
+        QByteArray buffer(kBufferBytes, '\0');
+        for (int i = 0; i < RecFile::kReopenInterval; ++i) {
+            ASSERT_EQ(wave.Read(buffer.data(), kBufferBytes), kBufferBytes);
+            ASSERT_EQ(buffer, ChildBuffer(i)) << "buffer " << i;
+        }
+        EXPECT_EQ(wave.GetTag(kTimecodeTagName), std::nullopt) << "never completed";
+    }
+
+    const uint32_t weather = 300 * kBufferBytes;
+    {
+        RecFile file(path, nullptr, kOpenRead, false);
+        EXPECT_EQ(file.GetLength(), kept);
+        EXPECT_EQ(file.Timecodes(), (std::vector<TimecodeEntry>{{kStart, 0}}));
+        EXPECT_EQ(file.Comments(),
+                  (std::vector<RecComment>{{"start of the news", 0, weather},
+                                           {"weather", weather, RecComment::kOpenEnd}}));
+        EXPECT_EQ(file.TimeAt(weather), kStart + 60);
+    }
+    EXPECT_TRUE(FileExists(RecFile::RecoveryPath(path)));
+
+    // Recording on into the same file takes the saved metadata along.
+    {
+        RecFile file(path, nullptr, kOpenReadWrite | kOpenDenyWrite, false);
+        file.WriteAudio(ChildBuffer(0).constData(), kBufferBytes);
+    }
+    EXPECT_FALSE(FileExists(RecFile::RecoveryPath(path)));
+    RecFile file(path, nullptr, kOpenRead, false);
+    EXPECT_EQ(file.GetLength(), kept + kBufferBytes);
+    EXPECT_EQ(file.Comments().size(), 2u);
+    ASSERT_EQ(file.Timecodes().size(), 2u);
+    EXPECT_EQ(file.Timecodes()[1].position, kept);
+}
+
+}  // namespace
