@@ -13,6 +13,7 @@ packages=(
   libhidapi-dev libusb-1.0-0-dev
   googletest libgtest-dev libgmock-dev
   sox ffmpeg vorbis-tools python3-mutagen
+  clang libclang-rt-14-dev
 )
 
 missing=()
