@@ -151,16 +151,17 @@ TEST_F(WaveDeviceTest, OpenRefusesUnknownDevicesAndFormatsItCannotCarry) {
 }
 
 TEST_F(WaveDeviceTest, QueueRulesOfPreparedBuffers) {
+    // Buffers outlive the device, which hands back what is queued as it closes.
+    Buffers buffers(2, kFifthOfCd);
+    Buffers tiny(1, 3);  // shorter than one frame of 4 bytes
     auto device = Open(WaveDirection::kInput, AlsaTestDevices::kCapture);
     ASSERT_NE(device, nullptr);
-    Buffers buffers(2, kFifthOfCd);
     EXPECT_EQ(device->AddBuffer(buffers[0]), kWaveUnprepared);
     ASSERT_EQ(device->Prepare(buffers[0]), kWaveOk);
     EXPECT_EQ(device->AddBuffer(buffers[0]), kWaveOk);
     EXPECT_EQ(device->AddBuffer(buffers[0]), kWaveStillPlaying);
     EXPECT_EQ(device->Unprepare(buffers[0]), kWaveStillPlaying);
 
-    Buffers tiny(1, 3);  // shorter than one frame of 4 bytes
     ASSERT_EQ(device->Prepare(tiny[0]), kWaveOk);
     EXPECT_EQ(device->AddBuffer(tiny[0]), kWaveInvalidParam);
 
@@ -173,9 +174,9 @@ TEST_F(WaveDeviceTest, QueueRulesOfPreparedBuffers) {
 TEST_F(WaveDeviceTest, InputFillsQueuedBuffersInOrderWithTheDevicesDataBitForBit) {
     const QByteArray signal = TestSignal(static_cast<int>(kFifthOfCd) * 6);
     devices.SetCaptureInput(signal);
+    Buffers buffers(4, kFifthOfCd);
     auto device = Open(WaveDirection::kInput, AlsaTestDevices::kCapture);
     ASSERT_NE(device, nullptr);
-    Buffers buffers(4, kFifthOfCd);
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(device->Prepare(buffers[i]), kWaveOk);
         ASSERT_EQ(device->AddBuffer(buffers[i]), kWaveOk);
@@ -208,9 +209,9 @@ TEST_F(WaveDeviceTest, InputFillsQueuedBuffersInOrderWithTheDevicesDataBitForBit
 }
 
 TEST_F(WaveDeviceTest, ResetReturnsEveryQueuedBufferInQueueOrder) {
+    Buffers buffers(3, kFifthOfCd);
     auto device = Open(WaveDirection::kInput, AlsaTestDevices::kCapture);
     ASSERT_NE(device, nullptr);
-    Buffers buffers(3, kFifthOfCd);
     for (int i : {2, 0, 1}) {
         ASSERT_EQ(device->Prepare(buffers[i]), kWaveOk);
         ASSERT_EQ(device->AddBuffer(buffers[i]), kWaveOk);
@@ -229,9 +230,9 @@ TEST_F(WaveDeviceTest, ResetReturnsEveryQueuedBufferInQueueOrder) {
 TEST_F(WaveDeviceTest, InputDeviceErrorHandsBackWhatWasReadAndStopsTheFlow) {
     const QByteArray signal = TestSignal(44100 * 4 * 3, 7);
     devices.SetCaptureInput(signal);
+    Buffers buffers(5, kFifthOfCd);
     auto device = Open(WaveDirection::kInput, AlsaTestDevices::kFailingCapture);
     ASSERT_NE(device, nullptr);
-    Buffers buffers(5, kFifthOfCd);
     for (int i = 0; i < 5; ++i) {
         ASSERT_EQ(device->Prepare(buffers[i]), kWaveOk);
         ASSERT_EQ(device->AddBuffer(buffers[i]), kWaveOk);
@@ -278,9 +279,9 @@ TEST_F(WaveDeviceTest, OutputPlaysQueuedBuffersInOrder) {
 }
 
 TEST_F(WaveDeviceTest, EmptyOutputBufferComesBackAfterTheAudioQueuedBeforeIt) {
+    Buffers buffers(2, kFifthOfCd);
     auto device = Open(WaveDirection::kOutput, AlsaTestDevices::kPlayback);
     ASSERT_NE(device, nullptr);
-    Buffers buffers(2, kFifthOfCd);
     buffers.headers[1].bufferLength = 0;
     const auto queued = std::chrono::steady_clock::now();
     for (int i = 0; i < 2; ++i) {
