@@ -278,10 +278,21 @@ TEST_F(Mp3FileTest, TitleSetTwiceKeepsTheFirst) {
         EXPECT_EQ(file.GetTag("title"), "First");
         EXPECT_EQ(file.GetId3v1().Field("title"), "First");
     }
-    Mp3File file(path_, nullptr, kOpenReadWrite);
-    EXPECT_FALSE(file.SetTag("title", "Third"));
-    EXPECT_EQ(file.GetTag("title"), "First");
+    {
+        Mp3File file(path_, nullptr, kOpenReadWrite);
+        EXPECT_FALSE(file.SetTag("title", "Third"));
+        EXPECT_EQ(file.GetTag("title"), "First");
+        EXPECT_EQ(file.GetId3v1().Field("title"), "First");
+        // Another frame rewrites the tag in front of audio and ID3v1 record.
+        EXPECT_TRUE(file.SetTag("album", "Album"));
+        EXPECT_EQ(file.GetLength(), stereo_.size());
+    }
+    Mp3File file(path_, nullptr, kOpenRead);
+    EXPECT_EQ(file.GetLength(), stereo_.size());
     EXPECT_EQ(file.GetId3v1().Field("title"), "First");
+    EXPECT_EQ(file.GetId3v1().Field("album"), "Album");
+    EXPECT_TRUE(ReadFileBytes(path_).endsWith(
+        QByteArray(reinterpret_cast<const char*>(file.GetId3v1().bytes().data()), 128)));
 }
 
 TEST_F(Mp3FileTest, MetadataItemReplacesOnlyOurPrivateFrame) {

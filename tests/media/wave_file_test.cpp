@@ -6,9 +6,15 @@
 
 #include "media/file_io.h"
 #include "media/media_test_support.h"
+#include "media/media_trace.h"
 #include "media/wave_file.h"
 
 namespace {
+
+std::vector<std::string> g_traces;
+void RecordTrace(const char* text) {
+    g_traces.emplace_back(text);
+}
 
 constexpr unsigned kRecordMode = kOpenReadWrite | kOpenCreate | kOpenDenyWrite;
 
@@ -223,6 +229,15 @@ TEST_F(WaveFileTest, BrokenFilesGiveErrorCodes) {
         EXPECT_EQ(file.GetError(), c.error);
         EXPECT_EQ(file.Read(nullptr, 0), -1);
     }
+    g_traces.clear();
+    const MediaTraceHook previous = SetMediaTraceHook(RecordTrace);
+    WriteFileBytes(path_, WaveContainer(data));
+    WaveFile noFormat(path_, nullptr, kOpenRead);
+    WriteFileBytes(path_, WaveContainer(fmt));
+    WaveFile noData(path_, nullptr, kOpenRead);
+    SetMediaTraceHook(previous);
+    EXPECT_EQ(g_traces, (std::vector<std::string>{"can't find child chunk", "can't descend data"}));
+
     WaveFile missing(dir_.Path("no/such/dir.wav"), nullptr, kRecordMode);
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_EQ(missing.GetError(), kMediaErrorOpen);
