@@ -7,7 +7,10 @@
 #include "audio/log.h"
 
 // Reads what the process's diagnostic log received after this object was
-// made: it writes a marker line and later returns the text after it.
+// made: it writes a marker line and later returns the text after it. The log
+// file is shared by every run of the test program, and a run that starts
+// empties a long log; when that has taken the marker away, all of the log is
+// returned, which then holds only what came after the marker.
 class ProcessLogWatch {
   public:
     ProcessLogWatch()
@@ -22,7 +25,7 @@ class ProcessLogWatch {
         }
         const std::string text = file.readAll().toStdString();
         const size_t at = text.rfind(marker_);
-        return at == std::string::npos ? std::string() : text.substr(at + marker_.size());
+        return at == std::string::npos ? text : text.substr(at + marker_.size());
     }
 
   private:
