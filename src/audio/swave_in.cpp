@@ -189,8 +189,13 @@ bool SWaveIn::Stop() {
 }
 
 bool SWaveIn::CloseDevice() {
-    stopped_ = true;
-    device_->StopInput();
+    {
+        // With the worker held off, no buffer can be queued again after the
+        // reset has returned them all.
+        std::lock_guard lock(CriticalSection());
+        stopped_ = true;
+        device_->StopInput();
+    }
     if (const std::optional<uint64_t> samples = device_->GetPositionSamples()) {
         std::lock_guard lock(CriticalSection());
         recFile_->AddSampleCount(static_cast<uint32_t>(std::min<uint64_t>(*samples, 0xFFFFFFFFu)));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "audio/log.h"
 #include "audio/wave_device_choice.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -47,9 +48,13 @@ void SWaveOut::Wake() {
 
 void SWaveOut::DeviceCallback(WaveMessage message, void* instance, WaveHeader* header, int detail) {
     (void)header;
-    (void)detail;
-    if (instance != nullptr && message == WaveMessage::kData) {
+    if (instance == nullptr) {
+        return;
+    }
+    if (message == WaveMessage::kData) {
         static_cast<SWaveOut*>(instance)->Wake();
+    } else if (message == WaveMessage::kDeviceError) {
+        LogWarning("Wave output device failed, error %d", detail);
     }
 }
 
