@@ -2,25 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace {
-
-TEST(BufferRing, FiveSeparateBlocksNumberedByTheirUserWord) {
-    BufferRing ring;
-    std::set<char*> blocks;
-    for (int i = 0; i < BufferRing::kCount; ++i) {
-        EXPECT_EQ(ring[i].user, static_cast<uintptr_t>(i));
-        EXPECT_EQ(ring[i].bufferLength, BufferRing::kBlockSize);
-        blocks.insert(ring[i].data);
-        ring[i].data[0] = static_cast<char>(i);
-        ring[i].data[BufferRing::kBlockSize - 1] = static_cast<char>(i);
-    }
-    EXPECT_EQ(blocks.size(), 5u);
-    for (int i = 0; i < BufferRing::kCount; ++i) {
-        EXPECT_EQ(ring[i].data[0], static_cast<char>(i)) << "blocks overlap";
-    }
-}
 
 TEST(BufferRing, PicksOnlyTheDoneBufferAtTheRingIndexInRingOrder) {
     BufferRing ring;

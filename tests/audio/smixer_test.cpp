@@ -75,12 +75,8 @@ class FakeMixer : public MixerBackend {
     }
 
   private:
-    Line* At(MixerDestination destination, int index) {
-        auto& lines = Lines(destination);
-        return index >= 0 && index < static_cast<int>(lines.size()) ? &lines[index] : nullptr;
-    }
-    const Line* At(MixerDestination destination, int index) const {
-        const auto& lines = Lines(destination);
+    Line* At(MixerDestination destination, int index) const {
+        auto& lines = const_cast<FakeMixer*>(this)->Lines(destination);
         return index >= 0 && index < static_cast<int>(lines.size()) ? &lines[index] : nullptr;
     }
 };
