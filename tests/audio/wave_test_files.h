@@ -78,7 +78,7 @@ inline std::optional<WaveContents> ReadWaveFile(const QString& path) {
     while (at + 8 <= bytes.size()) {
         const QByteArray id = bytes.mid(at, 4);
         const uint32_t size = qFromLittleEndian<uint32_t>(bytes.constData() + at + 4);
-        if (at + 8 + size > static_cast<uint64_t>(bytes.size())) {
+        if (static_cast<uint64_t>(at) + 8 + size > static_cast<uint64_t>(bytes.size())) {
             return std::nullopt;
         }
         const QByteArray body = bytes.mid(at + 8, size);
