@@ -56,6 +56,11 @@ bool Mp3File::OpenOrCreate(const std::string& path) {
         temporary_ = true;
     }
     fileName_ = name;
+    // Reading never creates a file: a missing recording is an open failure.
+    if (!temporary_ && !FileExists(name) && (openMode_ & kOpenAccessMask) == kOpenRead) {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
     if (!FileExists(name) || temporary_) {
         const unsigned mode = (openMode_ & ~kOpenAccessMask) | kOpenReadWrite | kOpenCreate;
         if (!file_.Open(name, mode)) {

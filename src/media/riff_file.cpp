@@ -43,6 +43,11 @@ bool RiffFile::OpenOrCreate(const std::string& path) {
         temporary_ = true;
     }
     fileName_ = name;
+    // Reading never creates a file: a missing recording is an open failure.
+    if (!temporary_ && !FileExists(name) && (openMode_ & kOpenAccessMask) == kOpenRead) {
+        error_ = kMediaErrorOpen;
+        return false;
+    }
     if (!FileExists(name) || temporary_) {
         return CreateNew();
     }

@@ -53,6 +53,15 @@ TEST_F(RecFileTest, MediaClassFollowsTheName) {
     EXPECT_EQ(RecFile::RecoveryPath(temporary.GetFileName()), "");
 }
 
+TEST_F(RecFileTest, PlayingAMissingRecordingFailsAndCreatesNothing) {
+    for (const char* name : {"gone.wav", "gone.mp3"}) {
+        const std::string path = dir_.Path(name);
+        auto file = Play(path);
+        EXPECT_FALSE(file->IsOpen()) << name;
+        EXPECT_FALSE(FileExists(path)) << name;
+    }
+}
+
 TEST_F(RecFileTest, RecoveryFileNames) {
     EXPECT_EQ(RecFile::RecoveryPath("/rec/x.wav"), "/rec/x.~av");
     EXPECT_EQ(RecFile::RecoveryPath("/rec/x.mp3"), "/rec/x.~p3");
