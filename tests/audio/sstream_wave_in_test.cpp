@@ -1,0 +1,232 @@
+#include "audio/sstream_wave_in.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+
+#include "platform/codec_manager.h"
+#include "support/alsa_test_devices.h"
+#include "support/message_box_recorder.h"
+#include "tone_files.h"
+#include "wave_test_files.h"
+
+namespace {
+
+WaveFormat CodecFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint32_t kbps = 0) {
+    WaveFormat wanted;
+    wanted.formatTag = tag;
+    wanted.channels = channels;
+    wanted.samplesPerSec = rate;
+    wanted.avgBytesPerSec = kbps * 125;
+    const auto format = codec::SuggestFormat(wanted);
+    return format ? *format : WaveFormat{};
+}
+
+// Frames of an MPEG audio stream from its first frame to the end; false
+// when the stream is not a chain of whole frames.
+bool WholeMp3Frames(const QByteArray& file, int* frameCount) {
+    static const int kMpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static const int kMpeg2[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static const int kRates[3][3] = {
+        {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+    qsizetype at = 0;
+    if (file.startsWith("ID3") && file.size() > 10) {
+        const auto* h = reinterpret_cast<const uint8_t*>(file.constData());
+        at = 10 + ((h[6] << 21) | (h[7] << 14) | (h[8] << 7) | h[9]);
+    }
+    qsizetype end = file.size();
+    if (end >= 128 && file.mid(end - 128, 3) == "TAG") {
+        end -= 128;
+    }
+    const auto* p = reinterpret_cast<const uint8_t*>(file.constData());
+    // Tag padding may stand before the first frame.
+    while (at < end && p[at] != 0xFF) {
+        ++at;
+    }
+    *frameCount = 0;
+    while (at < end) {
+        if (end - at < 4 || p[at] != 0xFF || (p[at + 1] & 0xE0) != 0xE0) {
+            return false;
+        }
+        const int version = (p[at + 1] >> 3) & 3;
+        const int rateIndex = (p[at + 2] >> 2) & 3;
+        const int bitIndex = p[at + 2] >> 4;
+        if (version == 1 || rateIndex == 3 || bitIndex == 0 || bitIndex == 15) {
+            return false;
+        }
+        const int row = version == 3 ? 0 : (version == 2 ? 1 : 2);
+        const int kbps = version == 3 ? kMpeg1[bitIndex] : kMpeg2[bitIndex];
+        at += (version == 3 ? 144000 : 72000) * kbps / kRates[row][rateIndex] +
+              ((p[at + 2] >> 1) & 1);
+        ++*frameCount;
+    }
+    return at == end;
+}
+
+class SStreamWaveInTest : public ::testing::Test {
+  protected:
+    std::string PathOf(const char* name) const { return dir.filePath(name).toStdString(); }
+
+    // Records at least `seconds` of a tone from the capture device into the
+    // file; the sample frames converted.
+    int64_t RecordTone(const std::string& path, const WaveFormat& format, double seconds,
+                       double hz) {
+        // The test device delivers as fast as it is read: the tone lasts
+        // well past the moment the recorder is stopped.
+        devices.SetCaptureInput(
+            ToneSamples(hz, format.samplesPerSec, format.channels, seconds * 4));
+        SStreamWaveIn recorder(nullptr, path, format, AlsaTestDevices::kCapture);
+        EXPECT_TRUE(recorder.IsOpen());
+        EXPECT_TRUE(recorder.Start());
+        EXPECT_TRUE(recorder.HasCodecStream());
+        EXPECT_EQ(recorder.GetBytesPerSecond(), format.avgBytesPerSec);
+        const auto frames = static_cast<int64_t>(format.samplesPerSec * seconds);
+        EXPECT_TRUE(WaitUntil([&] { return recorder.FramesConverted() >= frames; }, 30000));
+        EXPECT_TRUE(recorder.Stop());
+        EXPECT_FALSE(recorder.HasCodecStream());
+        return recorder.FramesConverted();
+    }
+
+    AlsaTestDevices devices;
+    QTemporaryDir dir;
+    MessageBoxRecorder messages;
+};
+
+struct Target {
+    const char* name;
+    WaveFormat format;
+    const char* probedCodec;
+};
+
+class SStreamWaveInReaders : public SStreamWaveInTest,
+                             public ::testing::WithParamInterface<Target> {};
+
+// Ten seconds of a tone; ffprobe sees the codec, rate, channels and about
+// ten seconds, and the decoded file holds the tone.
+TEST_P(SStreamWaveInReaders, TenSecondsOfAToneReadBackByFfprobeAndFfmpeg) {
+    if (!HaveTool("ffprobe") || !HaveTool("ffmpeg")) {
+        GTEST_SKIP() << "ffprobe and ffmpeg are needed";
+    }
+    const Target target = GetParam();
+    ASSERT_NE(target.format.formatTag, WaveFormat::kTagPcm) << "a format of the codec manager";
+    const std::string path = PathOf(target.name);
+    const int64_t frames = RecordTone(path, target.format, 10.0, 1000.0);
+    EXPECT_TRUE(messages.calls().empty());
+    const double rate = target.format.samplesPerSec;
+    const double captured = frames / rate;
+    // At least ten seconds; how much more depends on how fast the test
+    // device delivered until the stop took hold.
+    EXPECT_GE(captured, 10.0);
+
+    const auto probed = Probe(QString::fromStdString(path));
+    ASSERT_TRUE(probed.has_value());
+    EXPECT_EQ(probed->codec, target.probedCodec);
+    EXPECT_EQ(probed->sampleRate, static_cast<int>(target.format.samplesPerSec));
+    EXPECT_EQ(probed->channels, target.format.channels);
+    // Everything captured is in the file: up to an encoder's last frame and
+    // its delay more, nothing less.
+    EXPECT_GE(probed->duration, captured - 0.01);
+    EXPECT_LE(probed->duration, captured + 0.2);
+
+    const QByteArray decoded = DecodeWithFfmpeg(QString::fromStdString(path));
+    const int64_t decodedFrames = decoded.size() / (2 * target.format.channels);
+    EXPECT_GE(decodedFrames, frames);
+    EXPECT_LE(decodedFrames, frames + 4000);
+    for (int ch = 0; ch < target.format.channels; ++ch) {
+        EXPECT_NEAR(MeasuredFrequency(decoded, target.format.samplesPerSec, target.format.channels,
+                                      ch, 0.05, std::min(0.95, 9.5 / captured)),
+                    1000.0, 5.0)
+            << "channel " << ch;
+    }
+
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    if (target.format.formatTag == codec::kTagMpegLayer3) {
+        int frames = 0;
+        EXPECT_TRUE(WholeMp3Frames(bytes, &frames)) << "the file ends on a whole frame";
+        EXPECT_GT(frames, 10 * static_cast<int>(target.format.samplesPerSec) / 1152);
+    } else {
+        const auto contents = ReadWaveFile(QString::fromStdString(path));
+        ASSERT_TRUE(contents.has_value());
+        EXPECT_EQ(contents->format, target.format) << "the record with its extra bytes";
+        EXPECT_EQ(contents->data.size() % target.format.blockAlign, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codecs, SStreamWaveInReaders,
+    ::testing::Values(
+        Target{"ima.wav", CodecFormat(codec::kTagImaAdpcm, 2, 22050), "adpcm_ima_wav"},
+        Target{"alaw.wav", CodecFormat(codec::kTagALaw, 1, 8000), "pcm_alaw"},
+        Target{"stereo128.mp3", CodecFormat(codec::kTagMpegLayer3, 2, 44100, 128), "mp3"},
+        Target{"mono32.mp3", CodecFormat(codec::kTagMpegLayer3, 1, 16000, 32), "mp3"}),
+    [](const ::testing::TestParamInfo<Target>& info) {
+        std::string name = info.param.name;
+        return name.substr(0, name.find('.'));
+    });
+
+TEST_F(SStreamWaveInTest, StopWritesThePendingRingTurnSoNothingCapturedIsLost) {
+    // A-law keeps one byte per sample: the data must match the samples the
+    // device delivered, including the last ring turn before the stop.
+    const WaveFormat alaw = CodecFormat(codec::kTagALaw, 2, 8000);
+    const std::string path = PathOf("complete.wav");
+    devices.SetCaptureInput(ToneSamples(440, 8000, 2, 5.0));
+    {
+        SStreamWaveIn recorder(nullptr, path, alaw, AlsaTestDevices::kCapture);
+        ASSERT_TRUE(recorder.Start());
+        ASSERT_TRUE(WaitUntil([&] { return recorder.GetBytesWritten() >= 3 * 16000; }));
+        ASSERT_TRUE(recorder.Stop());
+        EXPECT_EQ(recorder.DroppedBuffers(), 0);
+    }
+    const auto contents = ReadWaveFile(QString::fromStdString(path));
+    ASSERT_TRUE(contents.has_value());
+    ASSERT_TRUE(contents->factSamples.has_value());
+    EXPECT_EQ(contents->data.size(), static_cast<qsizetype>(*contents->factSamples) * 2);
+}
+
+TEST_F(SStreamWaveInTest, PcmFilesRecordWithoutACodecStream) {
+    const WaveFormat pcm = WaveFormat::Pcm(1, 8000, 16);
+    const QByteArray signal = TestSignal(16000 * 3);
+    devices.SetCaptureInput(signal);
+    const std::string path = PathOf("plain.wav");
+    {
+        SStreamWaveIn recorder(nullptr, path, pcm, AlsaTestDevices::kCapture);
+        ASSERT_TRUE(recorder.Start());
+        EXPECT_FALSE(recorder.HasCodecStream());
+        ASSERT_TRUE(WaitUntil([&] { return recorder.GetBytesWritten() >= signal.size(); }));
+        recorder.Stop();
+    }
+    const auto contents = ReadWaveFile(QString::fromStdString(path));
+    ASSERT_TRUE(contents.has_value());
+    EXPECT_EQ(contents->data.left(signal.size()), signal);
+    EXPECT_EQ(SStreamWaveIn::CaptureFormat(pcm), pcm);
+    EXPECT_EQ(SStreamWaveIn::CaptureFormat(CodecFormat(codec::kTagMpegLayer3, 2, 44100, 128)),
+              WaveFormat::Pcm(2, 44100, 16));
+}
+
+// Exposes whether a device is open.
+class ObservedRecorder : public SStreamWaveIn {
+  public:
+    using SStreamWaveIn::SStreamWaveIn;
+    bool DeviceOpen() const { return device_ != nullptr; }
+};
+
+TEST_F(SStreamWaveInTest, CodecThatCannotOpenShowsItsCodeAndLeavesNoDeviceOpen) {
+    WaveFormat odd = CodecFormat(codec::kTagMpegLayer3, 2, 44100, 128);
+    odd.avgBytesPerSec = 15000;  // 120 kbit/s: no MPEG bit rate
+    devices.SetCaptureInput(ToneSamples(440, 44100, 2, 2.0));
+    ObservedRecorder recorder(nullptr, PathOf("refused.mp3"), odd, AlsaTestDevices::kCapture);
+    EXPECT_FALSE(recorder.Start());
+    EXPECT_FALSE(recorder.DeviceOpen());
+    EXPECT_FALSE(recorder.IsRecording());
+    EXPECT_FALSE(recorder.HasCodecStream());
+    ASSERT_EQ(messages.calls().size(), 1u);
+    EXPECT_EQ(messages.calls()[0].text, QString::number(codec::kResultNotPossible));
+    EXPECT_EQ(messages.calls()[0].caption, "foo");
+    EXPECT_TRUE(recorder.Stop());
+}
+
+}  // namespace
