@@ -1,5 +1,7 @@
 #include "media/mp3_file.h"
 
+#include "platform/codec_manager.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -245,15 +247,34 @@ bool Mp3File::CheckFrame(bool checkNext) {
         file_.Seek(start);
     }
     frame_ = *header;
-    WaveFormat format;
-    format.formatTag = WaveFormat::kTagMpegLayer3;
-    format.channels = static_cast<uint16_t>(header->channels);
-    format.samplesPerSec = static_cast<uint32_t>(header->sampleRate);
-    format.avgBytesPerSec = static_cast<uint32_t>(header->bitRateKbps * 1000 / 8);
-    format.blockAlign = 1;
-    format.bitsPerSample = 0;
-    format_ = format;
-    return true;
+    // The record comes from the codec manager, so that the file plays
+    // through its MP3 codec: first any format of the frame's channels and
+    // rate that a PCM stream converts to, then the one of its bit rate.
+    const auto channels = static_cast<uint16_t>(header->channels);
+    const auto rate = static_cast<uint32_t>(header->sampleRate);
+    const auto bytesPerSecond = static_cast<uint32_t>(header->bitRateKbps * 1000 / 8);
+    const WaveFormat pcm = WaveFormat::Pcm(channels, rate, 16);
+    WaveFormat wanted;
+    wanted.formatTag = WaveFormat::kTagMpegLayer3;
+    wanted.channels = channels;
+    wanted.samplesPerSec = rate;
+    wanted.avgBytesPerSec = 0;
+    const std::optional<WaveFormat> suggested = codec::SuggestFormat(wanted);
+    // Layer I and II frames are no MPEG Layer-3 data for the codec.
+    if (header->layer != 3 || !suggested || !codec::CanOpenStream(pcm, *suggested)) {
+        error_ = kMediaErrorCodecFormat;
+        return false;
+    }
+    for (const WaveFormat& format : codec::EnumerateFormats(pcm)) {
+        if (format.formatTag == WaveFormat::kTagMpegLayer3 && format.channels == channels &&
+            format.samplesPerSec == rate && format.avgBytesPerSec == bytesPerSecond) {
+            format_ = format;
+            error_ = kMediaErrorNone;  // an earlier look-alike frame does not count
+            return true;
+        }
+    }
+    error_ = kMediaErrorCodecRate;
+    return false;
 }
 
 bool Mp3File::Seek(int64_t position) {
