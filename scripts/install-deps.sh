@@ -12,7 +12,7 @@ packages=(
   libavcodec-dev libavutil-dev libswresample-dev
   libhidapi-dev libusb-1.0-0-dev
   googletest libgtest-dev libgmock-dev
-  sox ffmpeg vorbis-tools python3-mutagen
+  sox ffmpeg vorbis-tools python3-mutagen lame
   clang libclang-rt-14-dev
 )
 
