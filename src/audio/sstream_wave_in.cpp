@@ -35,6 +35,9 @@ bool SStreamWaveIn::IsPcmFile() const {
 }
 
 bool SStreamWaveIn::Start() {
+    if (device_ && !stopped_) {
+        return true;  // recording already: nothing pending is touched
+    }
     firstConversion_ = true;
     if (IsPcmFile()) {
         return OpenDevice(nullptr);

@@ -177,6 +177,9 @@ TEST_F(SStreamWaveInTest, StopWritesThePendingRingTurnSoNothingCapturedIsLost) {
     {
         SStreamWaveIn recorder(nullptr, path, alaw, AlsaTestDevices::kCapture);
         ASSERT_TRUE(recorder.Start());
+        ASSERT_TRUE(WaitUntil([&] { return recorder.GetBytesWritten() >= 16000; }));
+        // A second Start while recording changes nothing.
+        EXPECT_TRUE(recorder.Start());
         ASSERT_TRUE(WaitUntil([&] { return recorder.GetBytesWritten() >= 3 * 16000; }));
         ASSERT_TRUE(recorder.Stop());
         EXPECT_EQ(recorder.DroppedBuffers(), 0);
