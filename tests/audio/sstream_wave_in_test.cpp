@@ -1,5 +1,7 @@
 #include "audio/sstream_wave_in.h"
 
+#include "audio/sstream_wave_out.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -104,8 +106,9 @@ class SStreamWaveInReaders : public SStreamWaveInTest,
                              public ::testing::WithParamInterface<Target> {};
 
 // Ten seconds of a tone; ffprobe sees the codec, rate, channels and about
-// ten seconds, and the decoded file holds the tone.
-TEST_P(SStreamWaveInReaders, TenSecondsOfAToneReadBackByFfprobeAndFfmpeg) {
+// ten seconds, and the file decoded by ffmpeg and by our player holds the
+// tone.
+TEST_P(SStreamWaveInReaders, TenSecondsOfAToneReadBackByFfprobeFfmpegAndOurPlayer) {
     if (!HaveTool("ffprobe") || !HaveTool("ffmpeg")) {
         GTEST_SKIP() << "ffprobe and ffmpeg are needed";
     }
@@ -139,6 +142,23 @@ TEST_P(SStreamWaveInReaders, TenSecondsOfAToneReadBackByFfprobeAndFfmpeg) {
                                       ch, 0.05, std::min(0.95, 9.5 / captured)),
                     1000.0, 5.0)
             << "channel " << ch;
+    }
+
+    // Our player decodes it back into the playback device.
+    {
+        SStreamWaveOut player(nullptr, path, AlsaTestDevices::kPlayback);
+        ASSERT_TRUE(player.IsOpen());
+        ASSERT_TRUE(player.Play());
+        EXPECT_TRUE(WaitUntil([&] { return player.GetPosition() >= player.GetLength(); }, 30000));
+        player.Stop();
+    }
+    const QByteArray played = devices.PlaybackOutput();
+    EXPECT_GE(played.size() / (2 * target.format.channels), frames);
+    for (int ch = 0; ch < target.format.channels; ++ch) {
+        EXPECT_NEAR(MeasuredFrequency(played, target.format.samplesPerSec, target.format.channels,
+                                      ch, 0.05, std::min(0.95, 9.5 / captured)),
+                    1000.0, 5.0)
+            << "played channel " << ch;
     }
 
     QFile file(QString::fromStdString(path));
