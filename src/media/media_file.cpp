@@ -1,5 +1,11 @@
 #include "media/media_file.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "media/file_io.h"
+
 std::string MediaFile::GetFileTitle() const {
     if (!IsOpen()) {
         return {};
@@ -35,4 +41,37 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 bool HasExtension(std::string_view path, std::string_view ext) {
     return path.size() >= ext.size() &&
            EqualsIgnoreCase(path.substr(path.size() - ext.size()), ext);
+}
+
+bool MediaFile::Rename(const std::string& newPath) {
+    if (!IsOpen() || newPath.empty()) {
+        return false;
+    }
+    Update();
+    const int64_t position = GetPosition();
+    const std::string oldPath = fileName_;
+    // The file keeps its contents under the new name, temporary or not.
+    temporary_ = false;
+    Close();
+    bool moved = newPath == oldPath || std::rename(oldPath.c_str(), newPath.c_str()) == 0;
+    if (!moved) {
+        moved = CopyFileContents(oldPath, newPath);  // e.g. to another file system
+    }
+    if (!OpenOrCreate(moved ? newPath : oldPath)) {
+        return false;
+    }
+    Seek(position);
+    return moved;
+}
+
+bool MediaFile::CloseAndRemove() {
+    dirty_ = false;
+    temporary_ = false;
+    Close();
+    bool removed = true;
+    if (FileExists(fileName_)) {
+        removed = ::unlink(fileName_.c_str()) == 0;
+    }
+    fileName_.clear();
+    return removed;
 }

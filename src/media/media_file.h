@@ -39,8 +39,10 @@ class MediaFile {
     MediaFile& operator=(const MediaFile&) = delete;
     virtual ~MediaFile() = default;
 
-    // Moves the file to newPath and opens it again at the same position.
-    virtual bool Rename(const std::string& newPath) = 0;
+    // Gives the open file a new name (copying it where a rename cannot cross
+    // file systems) and reopens it at the same audio position. A temporary
+    // file stops being temporary. False when it stays under its old name.
+    virtual bool Rename(const std::string& newPath);
     // Brings all headers and sizes on disk up to date.
     virtual bool Update() { return true; }
     // Closes and removes the file.
@@ -81,8 +83,17 @@ class MediaFile {
     void SetDirty(bool dirty) { dirty_ = dirty; }
     bool IsReadOnly() const { return readOnly_; }
 
+    // Opens path, creating it when it does not exist; an empty path makes a
+    // temporary file.
+    virtual bool OpenOrCreate(const std::string& path) = 0;
+    virtual void Close() = 0;
+
   protected:
     MediaFile(unsigned openMode) : openMode_(openMode) {}
+
+    // Closes the file and removes it from the disk; false when it could not
+    // be removed. The object is left without a file.
+    bool CloseAndRemove();
 
     WaveFormat format_;
     unsigned openMode_ = kOpenRead;

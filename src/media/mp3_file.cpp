@@ -403,35 +403,8 @@ bool Mp3File::Delete() {
     if (readOnly_) {
         return false;
     }
-    dirty_ = false;
-    temporary_ = false;
     id3v1Changed_ = false;
-    Close();
-    bool removed = true;
-    if (FileExists(fileName_)) {
-        removed = ::unlink(fileName_.c_str()) == 0;
-    }
-    fileName_.clear();
+    const bool removed = CloseAndRemove();
     length_ = position_ = 0;
     return removed;
-}
-
-bool Mp3File::Rename(const std::string& newPath) {
-    if (!IsOpen() || newPath.empty()) {
-        return false;
-    }
-    Update();
-    const int64_t position = position_;
-    const std::string oldPath = fileName_;
-    temporary_ = false;
-    Close();
-    bool moved = newPath == oldPath || std::rename(oldPath.c_str(), newPath.c_str()) == 0;
-    if (!moved) {
-        moved = CopyFileContents(oldPath, newPath);
-    }
-    if (!OpenOrCreate(moved ? newPath : oldPath)) {
-        return false;
-    }
-    Seek(position);
-    return moved;
 }

@@ -27,7 +27,6 @@ class Mp3File : public MediaFile {
             bool enableId3v2Tag = true);
     ~Mp3File() override;
 
-    bool Rename(const std::string& newPath) override;
     // Nothing to bring up to date; clears the dirty flag.
     bool Update() override;
     bool Delete() override;
@@ -45,8 +44,8 @@ class Mp3File : public MediaFile {
                                       std::size_t maxBytes = kMaxTagBytes) override;
     bool SetTag(std::string_view name, std::string_view text) override;
 
-    virtual void Close();
-    virtual bool OpenOrCreate(const std::string& path);
+    void Close() override;
+    bool OpenOrCreate(const std::string& path) override;
     BufferedFile& GetHandle() { return file_; }
     // From the current position: the next frame start with a valid header
     // (and, with checkNext, a frame start right after it or the end of the

@@ -241,37 +241,9 @@ bool RiffFile::Delete() {
     if (readOnly_) {
         return false;
     }
-    dirty_ = false;
-    temporary_ = false;
-    Close();
-    bool removed = true;
-    if (FileExists(fileName_)) {
-        removed = ::unlink(fileName_.c_str()) == 0;
-    }
-    fileName_.clear();
+    const bool removed = CloseAndRemove();
     length_ = position_ = 0;
     return removed;
-}
-
-bool RiffFile::Rename(const std::string& newPath) {
-    if (!IsOpen() || newPath.empty()) {
-        return false;
-    }
-    Update();
-    const int64_t position = position_;
-    const std::string oldPath = fileName_;
-    // The file keeps its contents under the new name, temporary or not.
-    temporary_ = false;
-    Close();
-    bool moved = newPath == oldPath || std::rename(oldPath.c_str(), newPath.c_str()) == 0;
-    if (!moved) {
-        moved = CopyFileContents(oldPath, newPath);  // e.g. to another file system
-    }
-    if (!OpenOrCreate(moved ? newPath : oldPath)) {
-        return false;
-    }
-    Seek(position);
-    return moved;
 }
 
 std::string RiffFile::GetTempDir() const {

@@ -15,7 +15,6 @@ class RiffFile : public MediaFile {
   public:
     ~RiffFile() override;
 
-    bool Rename(const std::string& newPath) override;
     bool Update() override;
     bool Delete() override;
     bool IsOpen() const override { return io_.IsOpen(); }
@@ -29,10 +28,10 @@ class RiffFile : public MediaFile {
 
     // Closes the file if open, then OpenOrCreate(path).
     virtual bool Open(const std::string& path);
-    // Opens path, creating it when it does not exist; an empty path makes a
-    // temporary file (deleted at close unless audio was written).
-    virtual bool OpenOrCreate(const std::string& path);
-    virtual void Close();
+    // An empty path makes a temporary file (deleted at close unless audio
+    // was written).
+    bool OpenOrCreate(const std::string& path) override;
+    void Close() override;
     virtual std::string GetTempDir() const;
     virtual std::string MakeTempName() const;
     RiffIo& GetHandle() { return io_; }
