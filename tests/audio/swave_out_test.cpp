@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "pipe_reader.h"
+
 #include <QTemporaryDir>
 #include <mutex>
 #include <thread>
@@ -80,59 +82,9 @@ TEST_F(SWaveOutTest, PlayStartsAtThePositionSetWhileStopped) {
     EXPECT_EQ(devices.PlaybackOutput(), signal.mid(kFifthOfCd + 4 * 1000));
 }
 
-// Reads the paced device's pipe slowly, one session per device opening.
-class PipeReader {
-  public:
-    explicit PipeReader(const QString& path) : path_(path.toStdString()) {
-        thread_ = std::thread([this] { Loop(); });
-    }
-    ~PipeReader() {
-        quit_ = true;
-        // Lets a reader waiting for the next writer see an empty session.
-        const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
-        if (fd >= 0) {
-            close(fd);
-        }
-        thread_.join();
-    }
-
-    std::vector<QByteArray> Sessions() {
-        std::lock_guard lock(mutex_);
-        return sessions_;
-    }
-
-  private:
-    void Loop() {
-        while (!quit_) {
-            const int fd = open(path_.c_str(), O_RDONLY);
-            if (fd < 0) {
-                return;
-            }
-            QByteArray session;
-            char block[4096];
-            ssize_t got = 0;
-            while ((got = read(fd, block, sizeof block)) > 0) {
-                session.append(block, got);
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            }
-            close(fd);
-            if (!session.isEmpty()) {
-                std::lock_guard lock(mutex_);
-                sessions_.push_back(session);
-            }
-        }
-    }
-
-    std::string path_;
-    std::atomic<bool> quit_{false};
-    std::mutex mutex_;
-    std::vector<QByteArray> sessions_;
-    std::thread thread_;
-};
-
 TEST_F(SWaveOutTest, StopThenPlayGoesOnFromTheLastBufferHeard) {
     const QByteArray signal = TestSignal(kFifthOfCd * 40, 9);  // 8 s: several seconds to play
-    PipeReader reader(devices.Path("paced.fifo"));
+    PacedPipeReader reader(devices.Path("paced.fifo"));
     SWaveOut player(nullptr, MakeWave(signal), AlsaTestDevices::kPacedPlayback);
 
     ASSERT_TRUE(player.Play());
