@@ -13,8 +13,8 @@ struct WaveHeader;
 // a worker thread. The owner window gets WM_AUDIO_PROGRESS after buffers.
 //
 // Calling order: construct; IsOpen() (false: the file could not be made);
-// Start() (false: device busy); GetBytesWritten()/GetBytesPerSecond() at
-// each progress message; Stop(); SetTag(...); GetFileName(); destroy (which
+// Start() (false: device busy); GetBytesWritten()/GetBytesPerSecond() and
+// HasFailed() at each progress message; Stop(); SetTag(...); GetFileName(); destroy (which
 // completes the file).
 class SRecord {
   public:
@@ -34,6 +34,13 @@ class SRecord {
     virtual uint32_t GetBytesPerSecond() = 0;
     // True if the file was created.
     virtual bool IsOpen() { return false; }
+    // True once the recorder stopped by itself because it could no longer
+    // record (device gone, disk full, file size limit of the format). The
+    // file is complete up to the last whole block written.
+    virtual bool HasFailed() { return false; }
+    // Why it stopped by itself, for the status line and the log; empty
+    // while it has not failed.
+    virtual std::string GetFailure() { return {}; }
     // The file name without directory.
     virtual std::string GetFileTitle() { return {}; }
     // Stores a named text item in the file.

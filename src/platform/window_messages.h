@@ -5,6 +5,8 @@
 // application. They keep their historic values because peers rely on them.
 
 constexpr unsigned WM_COPYDATA = 0x004A;
+// A command of a menu, accelerator or button: wParam is the command id.
+constexpr unsigned WM_COMMAND = 0x0111;
 constexpr unsigned WM_USER = 1024;
 
 constexpr unsigned WM_PANEL_ACTIVATED = 1075;
