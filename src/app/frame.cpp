@@ -6,8 +6,10 @@
 #include <QSystemTrayIcon>
 
 #include "app/app.h"
+#include "app/archive_panel_wiring.h"
 #include "app/radio_panel.h"
 #include "app/tab_window.h"
+#include "archive/arch_dialog.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
 
@@ -23,14 +25,12 @@ SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this))
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
     tabs_->AddPanel(radio_, "Radio");
-    // The timer and archive panels get their contents from the scheduler
-    // and the archive browser.
+    // The timer panel gets its contents from the scheduler.
     auto* timerPanel = new QWidget(tabs_);
     timerPanel->setObjectName("Timer");
     tabs_->AddPanel(timerPanel, "Timer");
-    auto* archivePanel = new QWidget(tabs_);
-    archivePanel->setObjectName("Archive");
-    tabs_->AddPanel(archivePanel, "Archive");
+    archive_ = MakeArchivePanel(app_, tabs_);
+    tabs_->AddPanel(archive_, "Archive");
     setCentralWidget(tabs_);
 
     QMenu* file = menuBar()->addMenu("&File");

@@ -9,6 +9,7 @@
 class App;
 class QSystemTrayIcon;
 class TAppDialog;
+class TArchDialog;
 class TWin95TabWindow;
 
 // The program's one top-level window: the tab window with the radio, timer
@@ -21,6 +22,7 @@ class SDIDecFrame : public QMainWindow {
 
     TWin95TabWindow* tabWindow() const { return tabs_; }
     TAppDialog* radioPanel() const { return radio_; }
+    TArchDialog* archivePanel() const { return archive_; }
     bool hasTrayIcon() const { return tray_ != nullptr; }
 
     // An explicit exit (File menu, tray menu, termination signal): the tray
@@ -43,6 +45,7 @@ class SDIDecFrame : public QMainWindow {
     App& app_;
     TWin95TabWindow* tabs_;
     TAppDialog* radio_;
+    TArchDialog* archive_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     bool exitFlag_ = false;
 

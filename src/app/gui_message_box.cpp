@@ -29,6 +29,8 @@ int Show(const QString& text, const QString& caption, MessageIcon icon, MessageB
         qtButtons = QMessageBox::Ok | QMessageBox::Cancel;
     } else if (buttons == MessageButtons::YesNo) {
         qtButtons = QMessageBox::Yes | QMessageBox::No;
+    } else if (buttons == MessageButtons::YesNoCancel) {
+        qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
     QMessageBox box(ToQtIcon(icon), caption, text, qtButtons, QApplication::activeWindow());
     switch (box.exec()) {
@@ -39,6 +41,9 @@ int Show(const QString& text, const QString& caption, MessageIcon icon, MessageB
         case QMessageBox::No:
             return IDNO;
         default:
+            if (buttons == MessageButtons::YesNoCancel) {
+                return IDCANCEL;
+            }
             return buttons == MessageButtons::YesNo ? IDNO : IDOK;
     }
 }

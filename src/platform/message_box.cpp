@@ -7,6 +7,9 @@ namespace {
 
 int PrintMessage(const QString& text, const QString& caption, MessageIcon, MessageButtons buttons) {
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
+    if (buttons == MessageButtons::YesNoCancel) {
+        return IDCANCEL;
+    }
     return buttons == MessageButtons::YesNo ? IDNO : IDOK;
 }
 
