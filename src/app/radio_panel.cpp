@@ -1,12 +1,27 @@
 #include "app/radio_panel.h"
 
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QSlider>
 #include <QVBoxLayout>
 
 #include "app/action_block.h"
+#include "app/command_ids.h"
+#include "app/freq_popup.h"
+#include "app/help_topic.h"
+#include "app/led_display.h"
+#include "app/preset_buttons.h"
 #include "app/settings_records.h"
+#include "app/settings_store.h"
+#include "app/station_dialog.h"
 #include "app/tune_text.h"
+#include "app/tuner_control.h"
 #include "audio/log.h"
+#include "audio/smeter.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -14,34 +29,209 @@
 
 namespace {
 
-constexpr float kAmLimit = 50.0f;
-constexpr float kFallbackFrequency = 89.9f;
+constexpr int kPeriodicMs = 2000;
+constexpr int kTuneRepeatMs = 200;
+
+QPushButton* MakeButton(const QString& text, unsigned id, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString("Button%1").arg(id));
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setAutoDefault(false);
+    return button;
+}
+
+bool ShiftHeld() {
+    return QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
+}
 
 }  // namespace
 
 TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
                        QWidget* parent)
+    : TAppDialog(settings, actions, debugDisplay, CreateRadioForModel, parent) {}
+
+TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+                       RadioDeviceSlot::Factory factory, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
       actions_(actions),
-      debugDisplay_(debugDisplay),
-      frequencyLabel_(new QLabel(this)),
-      statusLabel_(new QLabel(this)) {
+      tuner_(new TunerControl(settings, debugDisplay, std::move(factory), this)) {
     setObjectName("Radio");
-    auto* layout = new QVBoxLayout(this);
-    QFont big = frequencyLabel_->font();
-    big.setPointSize(big.pointSize() * 2);
-    frequencyLabel_->setFont(big);
-    frequencyLabel_->setAlignment(Qt::AlignCenter);
-    layout->addWidget(frequencyLabel_);
-    layout->addWidget(statusLabel_);
-    ShowFrequency(settings_.radioPanel.frequency);
+    BuildLayout();
+    tuner_->SetMixerWindow(this);
+    connect(tuner_, &TunerControl::displayChanged, display_, &TLedFloat::SetValue);
+    connect(tuner_, &TunerControl::statusChanged, this, &TAppDialog::SetStatusText);
+    connect(tuner_, &TunerControl::tuned, this, &TAppDialog::RefreshHighlight);
+    connect(tuner_, &TunerControl::muteChanged, this, &TAppDialog::ShowMuted);
+    connect(tuner_, &TunerControl::scanChanged, scanButton_, &QPushButton::setChecked);
+    connect(tuner_, &TunerControl::scanTicked, this, &TAppDialog::scheduleTick);
+    periodic_.setInterval(kPeriodicMs);
+    connect(&periodic_, &QTimer::timeout, this, &TAppDialog::scheduleTick);
+    tuneRepeat_.setInterval(kTuneRepeatMs);
+    connect(&tuneRepeat_, &QTimer::timeout, this, [this] { tuner_->Step(repeatFine_, repeatUp_); });
+    display_->SetValue(tuning::DisplayValue(settings_.radioPanel.frequency));
     LogWarning("start program");
 }
 
 TAppDialog::~TAppDialog() {
-    slot_.Release();
+    periodic_.stop();
+    tuneRepeat_.stop();
+    tuner_->ReleaseDevice();
     LogWarning("exit program");
+}
+
+void TAppDialog::BuildLayout() {
+    // The face of a small radio: the read-out in its bezel with the power,
+    // mode and help keys below it; the preset keys with bank, memory, scan,
+    // mute and record below them; the tune keys; the volume slider beside
+    // the level meter; the status line along the bottom.
+    display_ = new TLedFloat(3, 2, true, 89.9f, this);
+    display_->setObjectName("Display147");
+    display_->setToolTip("Set Radio Frequency");
+    connect(display_, &TLedFloat::clicked, this, &TAppDialog::OpenFrequencyDialog);
+
+    presets_ = new TPresetButtons(this);
+    connect(presets_, &TPresetButtons::presetClicked, this, &TAppDialog::PresetClicked);
+
+    bankButton_ = MakeButton("F&M1", cmd::kBank, this);
+    bankButton_->setToolTip("Next station bank (Shift: previous)");
+    connect(bankButton_, &QPushButton::clicked, this, [this] { ChangeBank(ShiftHeld()); });
+    memoryButton_ = MakeButton("M&em", cmd::kMemory, this);
+    memoryButton_->setCheckable(true);
+    memoryButton_->setToolTip("Store a station on the next preset key");
+    connect(memoryButton_, &QPushButton::clicked, this, &TAppDialog::ToggleMemoryMode);
+    scanButton_ = MakeButton("S&can", cmd::kScanUp, this);
+    scanButton_->setCheckable(true);
+    scanButton_->setToolTip("Scan up (Shift: down)");
+    connect(scanButton_, &QPushButton::clicked, this, [this] {
+        scanButton_->setChecked(tuner_->scanning());
+        tuner_->Scan(!ShiftHeld());
+    });
+    muteButton_ = MakeButton("M&ute", cmd::kMuteButton, this);
+    muteButton_->setCheckable(true);
+    muteButton_->setToolTip("Mute or unmute the radio (Home)");
+    connect(muteButton_, &QPushButton::clicked, this, [this] {
+        muteButton_->setChecked(settings_.radioPanel.muted);
+        ToggleMute();
+    });
+    recButton_ = MakeButton("&Rec", cmd::kRecord, this);
+    recButton_->setToolTip("Record the radio (Alt+R)");
+    connect(recButton_, &QPushButton::clicked, this, [this] { StartEvent(-1); });
+    stopButton_ = MakeButton("S&top", cmd::kStopRecording, this);
+    stopButton_->setToolTip("Stop recording (Ctrl+Alt+S)");
+    connect(stopButton_, &QPushButton::clicked, this, [this] { StopEvent(-1); });
+    stopButton_->hide();
+
+    tuneUp_ = MakeButton("T+", cmd::kTuneUp, this);
+    tuneUp_->setToolTip("increase Frequency");
+    tuneDown_ = MakeButton("T-", cmd::kTuneDown, this);
+    tuneDown_->setToolTip("decrease Frequency");
+    for (QPushButton* button : {tuneUp_, tuneDown_}) {
+        const bool up = button == tuneUp_;
+        button->setFixedWidth(34);
+        connect(button, &QPushButton::pressed, this, [this, up] { StartTuneRepeat(up); });
+        connect(button, &QPushButton::released, this, &TAppDialog::StopTuneRepeat);
+    }
+
+    powerButton_ = MakeButton("P&wr", cmd::kPower, this);
+    powerButton_->setToolTip("Power: hide the radio, or turn it off");
+    connect(powerButton_, &QPushButton::clicked, this, &TAppDialog::Power);
+    modeButton_ = MakeButton("Mo&de", cmd::kMode, this);
+    modeButton_->setToolTip("Preferences");
+    connect(modeButton_, &QPushButton::clicked, this, &TAppDialog::preferencesRequested);
+    helpButton_ = MakeButton("?", cmd::kHelpButton, this);
+    helpButton_->setToolTip("Help");
+    connect(helpButton_, &QPushButton::clicked, this,
+            [this] { PostMessage(window(), WM_COMMAND, cmd::kHelpContents); });
+
+    volume_ = new QSlider(Qt::Vertical, this);
+    volume_->setObjectName("Volume");
+    volume_->setRange(0, 100);
+    volume_->setInvertedAppearance(true);  // position 0, 100 %, at the top
+    volume_->setInvertedControls(true);
+    volume_->setPageStep(10);
+    volume_->setFocusPolicy(Qt::TabFocus);
+    volume_->setToolTip("Increase Volume / decrease Volume");
+    connect(volume_, &QSlider::valueChanged, tuner_, &TunerControl::SetSliderPosition);
+
+    meter_ = new SMeter(this);
+    meter_->setObjectName("LevelMeter");
+    meter_->setFixedWidth(12);
+    meter_->SetRange(0, 100);
+    meter_->SetLed(5, 80);
+
+    statusLabel_ = new QLabel(this);
+    statusLabel_->setObjectName("Status");
+    statusLabel_->setFrameShape(QFrame::StyledPanel);
+    statusLabel_->setFrameShadow(QFrame::Sunken);
+    statusLabel_->setMinimumWidth(120);
+
+    // Bezel around the read-out.
+    auto* bezel = new QFrame(this);
+    bezel->setObjectName("Bezel");
+    bezel->setFrameShape(QFrame::Panel);
+    bezel->setFrameShadow(QFrame::Sunken);
+    bezel->setAutoFillBackground(true);
+    QPalette dark = bezel->palette();
+    dark.setColor(QPalette::Window, QColor(0x14, 0x21, 0x1a));
+    bezel->setPalette(dark);
+    auto* bezelLayout = new QHBoxLayout(bezel);
+    bezelLayout->setContentsMargins(6, 5, 6, 5);
+    bezelLayout->addWidget(display_, 0, Qt::AlignCenter);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addWidget(bezel);
+    auto* keys = new QHBoxLayout;
+    keys->setSpacing(3);
+    keys->addWidget(powerButton_);
+    keys->addWidget(modeButton_);
+    keys->addWidget(helpButton_);
+    helpButton_->setFixedWidth(26);
+    left->addLayout(keys);
+
+    auto* middle = new QVBoxLayout;
+    middle->setSpacing(4);
+    middle->addWidget(presets_);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(3);
+    for (QPushButton* button : {bankButton_, memoryButton_, scanButton_, muteButton_}) {
+        row->addWidget(button);
+    }
+    row->addWidget(recButton_);
+    row->addWidget(stopButton_);
+    middle->addLayout(row);
+
+    auto* tune = new QVBoxLayout;
+    tune->setSpacing(3);
+    tune->addWidget(tuneUp_);
+    tune->addWidget(tuneDown_);
+    tune->addStretch();
+
+    auto* face = new QHBoxLayout;
+    face->setSpacing(8);
+    face->addLayout(left);
+    face->addLayout(middle, 1);
+    face->addLayout(tune);
+    face->addWidget(volume_);
+    face->addWidget(meter_);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 6);
+    outer->setSpacing(5);
+    outer->addLayout(face);
+    outer->addWidget(statusLabel_);
+
+    // A button that hides behind the other keeps its width; Rec and Stop
+    // share one place.
+    const int recWidth = std::max(recButton_->sizeHint().width(), stopButton_->sizeHint().width());
+    recButton_->setFixedWidth(recWidth);
+    stopButton_->setFixedWidth(recWidth);
+    meter_->Show(false);
+}
+
+SRadio& TAppDialog::device() const {
+    return tuner_->device();
 }
 
 bool TAppDialog::muted() const {
@@ -52,11 +242,20 @@ float TAppDialog::frequency() const {
     return settings_.radioPanel.frequency;
 }
 
+QString TAppDialog::RadioMenuText() const {
+    return tuning::RadioMenuText(settings_.radioPanel.frequency);
+}
+
+void TAppDialog::SetStatusText(const QString& text) {
+    statusLabel_->setText(text);
+}
+
 QString TAppDialog::statusText() const {
     return statusLabel_->text();
 }
 
 void TAppDialog::SetUp() {
+    tuner_->RecreateMixers();
     switch (settings_.radio.startMute) {
         case kStartNoMute:
             settings_.radioPanel.muted = false;
@@ -68,63 +267,41 @@ void TAppDialog::SetUp() {
             break;  // the state the program was left in
     }
     ResetDevice();
+    periodic_.start();
+    const QSignalBlocker block(volume_);
+    volume_->setValue(tuner_->SliderPosition());
+    meter_->Show(false);
+    ShowMuted(settings_.radioPanel.muted);
 }
 
 void TAppDialog::ResetDevice() {
-    RadioCreateOptions options;
-    options.diagnosticMode = debugDisplay_;
-    options.waveOutDevice = settings_.sound.waveOutDriver;
-    const auto result = slot_.Reset(settings_.radio.vendor, settings_.radio.portAddress,
-                                    settings_.radio.portString, options);
-    if (result != RadioDeviceSlot::ResetResult::Created) {
-        return;
-    }
-    if (settings_.radioPanel.muted) {
-        SetMute(true, true);
-    } else if (AskTunerAllowed(settings_.radio.vendor)) {
-        SetMute(false, false);
-    } else {
-        SetMute(true, true);
-    }
-    PostMessage(window(), WM_STATE_ICONS);
-    TuneTo(settings_.radioPanel.frequency);
+    tuner_->ResetDevice();
+    RefreshBank();
 }
 
 void TAppDialog::TuneTo(float frequency) {
-    if (!slot_.hasAmBand() && frequency < kAmLimit) {
-        frequency = kFallbackFrequency;
-    }
-    const qint32 result = slot_.device().SetFrequency(frequency);
-    ShowFrequency(frequency);
-    if (!debugDisplay_) {
-        statusLabel_->setText(frequency < kAmLimit ? "AM" : "");
-    }
-    settings_.radioPanel.frequency = frequency;
-    if (debugDisplay_) {
-        statusLabel_->setText(QString::number(result));
-    }
-}
-
-void TAppDialog::ShowFrequency(float frequency) {
-    frequencyLabel_->setText(frequency < kAmLimit ? QString::asprintf("%.1f AM", frequency * 100.0f)
-                                                  : QString::asprintf("%.2f MHz", frequency));
+    tuner_->TuneTo(frequency);
 }
 
 void TAppDialog::SetMute(bool radioMute, bool lineMute) {
-    if (!radioMute && !AskTunerAllowed(settings_.radio.vendor)) {
-        return;
-    }
-    slot_.device().SetMute(radioMute);
-    settings_.radioPanel.muted = lineMute;
-    PostMessage(window(), WM_STATE_ICONS);
+    tuner_->SetMute(radioMute, lineMute);
 }
 
 void TAppDialog::ToggleMute() {
-    if (settings_.radioPanel.muted) {
-        SetMute(false, false);
-    } else {
-        SetMute(true, true);
-    }
+    tuner_->ToggleMute();
+}
+
+void TAppDialog::ShowMuted(bool muted) {
+    muteButton_->setChecked(muted);
+    PostMessage(window(), WM_STATE_ICONS);
+}
+
+void TAppDialog::SetRecording(bool recording) {
+    recording_ = recording;
+    recButton_->setVisible(!recording);
+    stopButton_->setVisible(recording);
+    meter_->Show(recording);
+    PostMessage(window(), WM_STATE_ICONS);
 }
 
 void TAppDialog::ApplyActions() {
@@ -160,7 +337,7 @@ bool TAppDialog::CanClose() {
             SetMute(true, true);
             break;
         case kOnExitAsk:
-            if (!slot_.device().IsMuted() &&
+            if (!device().IsMuted() &&
                 MessageBox("Turn off radio on program exit?", "Plumora", MessageIcon::Question,
                            MessageButtons::YesNo) == IDYES) {
                 SetMute(true, true);
@@ -174,13 +351,178 @@ bool TAppDialog::CanClose() {
 }
 
 int TAppDialog::AnswerTunerRequest(int group) {
-    return ::AnswerTunerRequest(group, settings_.radio.vendor, false, settings_.radioPanel.muted,
-                                [this] { ToggleMute(); });
+    return ::AnswerTunerRequest(group, settings_.radio.vendor, recording_,
+                                settings_.radioPanel.muted, [this] { ToggleMute(); });
+}
+
+void TAppDialog::ChangeBank(bool previous) {
+    int& bank = settings_.radioPanel.bank;
+    bank = previous ? presets::PreviousBank(bank, tuner_->hasAmBand())
+                    : presets::NextBank(bank, tuner_->hasAmBand());
+    RefreshBank();
+}
+
+void TAppDialog::RefreshBank() {
+    int& bank = settings_.radioPanel.bank;
+    bank = presets::ValidBank(bank, tuner_->hasAmBand());
+    bankButton_->setText(presets::BankLabel(bank));
+    presets_->Refresh(settings_.presets, bank);
+    RefreshHighlight();
+}
+
+void TAppDialog::RefreshHighlight() {
+    presets_->Highlight(presets::HighlightButton(settings_.presets, settings_.radioPanel.bank,
+                                                 device().GetFrequency()));
+}
+
+void TAppDialog::PresetClicked(int button) {
+    const int bank = settings_.radioPanel.bank;
+    const int index = PresetTable::IndexOf(bank, button);
+    if (!memoryMode_) {
+        const float preset = settings_.presets.GetFrequency(index);
+        if (preset >= PresetTable::kProgrammedThreshold) {
+            TuneTo(preset);
+        } else {
+            RefreshHighlight();
+        }
+        return;
+    }
+    {
+        TStationDialog dialog(settings_.presets, index, device().GetFrequency(), this);
+        dialog.exec();
+    }
+    presets_->RefreshButton(settings_.presets, bank, button);
+    memoryMode_ = false;
+    memoryButton_->setChecked(false);
+    RefreshHighlight();
+    SaveAllSettings();
+}
+
+void TAppDialog::ToggleMemoryMode() {
+    memoryMode_ = !memoryMode_;
+    memoryButton_->setChecked(memoryMode_);
+}
+
+void TAppDialog::OpenFrequencyDialog() {
+    tuner_->StopScan();
+    {
+        TFreqPopup dialog(device(), tuner_->hasAmBand(), this);
+        dialog.exec();
+    }
+    TuneTo(device().GetFrequency());
+}
+
+void TAppDialog::SaveAllSettings() {
+    std::optional<QPoint> position;
+    if (window() != this) {
+        position = window()->pos();
+    }
+    settings_store::SaveAll(settings_, position, QCoreApplication::applicationFilePath());
+}
+
+void TAppDialog::StartTuneRepeat(bool up) {
+    repeatUp_ = up;
+    repeatFine_ = ShiftHeld();
+    tuner_->Step(repeatFine_, repeatUp_);
+    tuneRepeat_.start();
+}
+
+void TAppDialog::StopTuneRepeat() {
+    tuneRepeat_.stop();
+}
+
+void TAppDialog::Power() {
+    if (settings_.general.trayIcon) {
+        window()->showMinimized();
+        return;
+    }
+    powerButton_->setDown(false);
+    window()->close();
+}
+
+void TAppDialog::Command(unsigned id) {
+    switch (id) {
+        case cmd::kTuneUp:
+            tuner_->Step(false, true);
+            break;
+        case cmd::kTuneDown:
+            tuner_->Step(ShiftHeld(), false);
+            break;
+        case cmd::kTuneDownKey:
+            tuner_->Step(false, false);
+            break;
+        case cmd::kFineTuneUp:
+            tuner_->Step(true, true);
+            break;
+        case cmd::kFineTuneDown:
+            tuner_->Step(true, false);
+            break;
+        case cmd::kScanUp:
+            tuner_->Scan(true);
+            break;
+        case cmd::kScanDown:
+            tuner_->Scan(false);
+            break;
+        case cmd::kNextPreset:
+            tuner_->TunePreset(true);
+            break;
+        case cmd::kPreviousPreset:
+            tuner_->TunePreset(false);
+            break;
+        case cmd::kTuneDialog:
+            OpenFrequencyDialog();
+            break;
+        case cmd::kVolumeUp:
+            tuner_->VolumeUp();
+            break;
+        case cmd::kVolumeDown:
+            tuner_->VolumeDown();
+            break;
+        case cmd::kMuteButton:
+        case cmd::kRadioToggle:
+            ToggleMute();
+            break;
+        case cmd::kBank:
+            ChangeBank(ShiftHeld());
+            break;
+        case cmd::kMemory:
+            ToggleMemoryMode();
+            break;
+        case cmd::kPower:
+            Power();
+            break;
+        case cmd::kMode:
+            emit preferencesRequested();
+            break;
+        case cmd::kHelpButton:
+            PostMessage(window(), WM_COMMAND, cmd::kHelpContents);
+            break;
+        case cmd::kRecord:
+            StartEvent(-1);
+            break;
+        case cmd::kStopRecording:
+            StopEvent(-1);
+            break;
+        default:
+            if (id >= cmd::kPresetFirst && id <= cmd::kPresetLast) {
+                PresetClicked(static_cast<int>(id - cmd::kPresetFirst));
+            }
+            break;
+    }
+}
+
+void TAppDialog::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Names fit or not by the buttons' final widths.
+    presets_->Refresh(settings_.presets, settings_.radioPanel.bank);
 }
 
 bool TAppDialog::event(QEvent* event) {
     if (const WindowMessage* m = AsWindowMessage(event)) {
         switch (m->msg) {
+            case WM_COMMAND:
+                Command(static_cast<unsigned>(m->wParam));
+                break;
             case WM_RADIO_RESET:
                 ResetDevice();
                 break;
@@ -189,6 +531,28 @@ bool TAppDialog::event(QEvent* event) {
                     ApplyActions();
                 } else {
                     ToggleMute();
+                }
+                break;
+            case WM_PANEL_ACTIVATED:
+                presets_->Refresh(settings_.presets, settings_.radioPanel.bank);
+                RefreshHighlight();
+                break;
+            case WM_TUNE_UP:
+                tuner_->Step(ShiftHeld(), true);
+                break;
+            case WM_TUNE_DOWN:
+                tuner_->Step(ShiftHeld(), false);
+                break;
+            case WM_VOLUME_UP:
+                tuner_->VolumeUp();
+                break;
+            case WM_VOLUME_DOWN:
+                tuner_->VolumeDown();
+                break;
+            case WM_MIXER_CONTROL_CHANGE:
+                if (tuner_->ReadBackVolume()) {
+                    const QSignalBlocker block(volume_);
+                    volume_->setValue(tuner_->SliderPosition());
                 }
                 break;
             default:

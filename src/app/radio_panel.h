@@ -1,25 +1,35 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 
 #include "radio/radio_device_slot.h"
 
 class QLabel;
+class QPushButton;
+class QSlider;
+class SMeter;
+class TLedFloat;
+class TPresetButtons;
+class TunerControl;
 struct ActionBlock;
 struct SettingsRecords;
 
-// The radio panel: the only place that drives the radio device. It holds the
-// current frequency and mute state, tunes, mutes, applies the actions of the
-// command line and of a second start, and answers the TV application's
-// tuner requests.
+// The radio panel: the read-out, the preset buttons and the radio's keys.
+// It shows and forwards; tuning, mute and volume are the tuner control's,
+// the bank and button rules the preset buttons'.
 class TAppDialog : public QWidget {
     Q_OBJECT
   public:
     TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
                QWidget* parent = nullptr);
+    // The same with the radio devices made by factory.
+    TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+               RadioDeviceSlot::Factory factory, QWidget* parent = nullptr);
     ~TAppDialog() override;
 
-    // Start-up: the start mute rule, then the radio device.
+    // Start-up: the mixers, the start mute rule, the radio device, the
+    // periodic timer.
     void SetUp();
 
     // Tunes the device; a device without AM gets 89.9 MHz instead of an AM
@@ -31,32 +41,102 @@ class TAppDialog : public QWidget {
     void ToggleMute();
     // Applies the action block: mute or unmute, record or stop, tune.
     void ApplyActions();
-    // Re-creates the device when the configured model or port changed.
+    // Re-creates the device when the configured model or port changed, and
+    // the mixers.
     void ResetDevice();
     // Applies the exit mute rule; never refuses.
     bool CanClose();
     // Answers a tuner request of the TV application.
     int AnswerTunerRequest(int group);
 
-    // Recording by hand; the recorder comes with the record control.
+    // Recording by hand or by the schedule.
     void StartEvent(int event);
     void StopEvent(int event);
 
-    SRadio& device() const { return slot_.device(); }
+    // Bank button: the next bank, or the previous one.
+    void ChangeBank(bool previous);
+    // A click on preset button k (0 to 7) of the current bank.
+    void PresetClicked(int button);
+    void ToggleMemoryMode();
+    // The "Set Radio Frequency" dialog; the panel tunes to what it leaves.
+    void OpenFrequencyDialog();
+
+    SRadio& device() const;
+    TunerControl& tuner() const { return *tuner_; }
     bool muted() const;
     float frequency() const;
+    bool memoryMode() const { return memoryMode_; }
+    // Whether a recording runs. The record control keeps it; the Rec and
+    // Stop buttons and the state icons follow it.
+    bool recording() const { return recording_; }
+    void SetRecording(bool recording);
+    // The text of the "Radio" menu item.
+    QString RadioMenuText() const;
+
+    void SetStatusText(const QString& text);
     QString statusText() const;
+
+    QPushButton* recButton() const { return recButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    SMeter* levelMeter() const { return meter_; }
+    TLedFloat* display() const { return display_; }
+    TPresetButtons* presetButtons() const { return presets_; }
+    QPushButton* bankButton() const { return bankButton_; }
+    QPushButton* memoryButton() const { return memoryButton_; }
+    QPushButton* tuneUpButton() const { return tuneUp_; }
+    QPushButton* tuneDownButton() const { return tuneDown_; }
+    QPushButton* scanButton() const { return scanButton_; }
+    QPushButton* muteButton() const { return muteButton_; }
+    QPushButton* powerButton() const { return powerButton_; }
+    QPushButton* modeButton() const { return modeButton_; }
+    QPushButton* helpButton() const { return helpButton_; }
+    QSlider* volumeSlider() const { return volume_; }
+
+  signals:
+    // Every tick of the periodic timer and of the scan: time to check the
+    // schedule.
+    void scheduleTick();
+    // "Mo&de": the user asks for the preferences.
+    void preferencesRequested();
 
   protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
-    void ShowFrequency(float frequency);
+    void BuildLayout();
+    void Command(unsigned id);
+    void RefreshBank();
+    void RefreshHighlight();
+    void ShowMuted(bool muted);
+    void StartTuneRepeat(bool up);
+    void StopTuneRepeat();
+    void Power();
+    void SaveAllSettings();
 
     SettingsRecords& settings_;
     ActionBlock& actions_;
-    bool debugDisplay_;
-    RadioDeviceSlot slot_;
-    QLabel* frequencyLabel_;
+    TunerControl* tuner_;
+    TLedFloat* display_;
+    TPresetButtons* presets_;
+    QPushButton* bankButton_;
+    QPushButton* memoryButton_;
+    QPushButton* tuneUp_;
+    QPushButton* tuneDown_;
+    QPushButton* scanButton_;
+    QPushButton* muteButton_;
+    QPushButton* powerButton_;
+    QPushButton* modeButton_;
+    QPushButton* helpButton_;
+    QPushButton* recButton_;
+    QPushButton* stopButton_;
+    QSlider* volume_;
+    SMeter* meter_;
     QLabel* statusLabel_;
+    QTimer periodic_;
+    QTimer tuneRepeat_;
+    bool repeatUp_ = true;
+    bool repeatFine_ = false;
+    bool memoryMode_ = false;
+    bool recording_ = false;
 };

@@ -1,6 +1,11 @@
 #include "audio/smixer.h"
 
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QString>
+
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
 
 namespace {
 
@@ -38,12 +43,10 @@ bool IsDefaultDeviceName(const std::string& name) {
 }  // namespace
 
 SMixer::SMixer(Kind kind, const std::string& deviceName, QObject* window)
-    : SMixer(kind, deviceName, &ListWaveDevices, &OpenAlsaMixer) {
-    (void)window;
-}
+    : SMixer(kind, deviceName, &ListWaveDevices, &OpenAlsaMixer, window) {}
 
 SMixer::SMixer(Kind kind, const std::string& deviceName, const DeviceLister& devices,
-               const BackendOpener& open) {
+               const BackendOpener& open, QObject* window) {
     const WaveDirection direction =
         kind == Kind::kWaveIn ? WaveDirection::kInput : WaveDirection::kOutput;
     std::vector<WaveDeviceCaps> list;
@@ -54,9 +57,34 @@ SMixer::SMixer(Kind kind, const std::string& deviceName, const DeviceLister& dev
     if (device && open) {
         backend_ = open(*device);
     }
+    WatchChanges(window);
 }
 
 SMixer::~SMixer() = default;
+
+void SMixer::WatchChanges(QObject* window) {
+    if (!backend_ || !window) {
+        return;
+    }
+    const int descriptor = backend_->EventDescriptor();
+    if (descriptor < 0) {
+        return;
+    }
+    changes_ = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    QPointer<QObject> target(window);
+    QObject::connect(changes_.get(), &QSocketNotifier::activated, [this, target] {
+        // Taking the events also empties the descriptor; a card that went
+        // away keeps it readable, so stop listening then.
+        const int count = backend_->TakeEvents();
+        if (count < 0) {
+            changes_->setEnabled(false);
+            return;
+        }
+        if (count > 0 && target) {
+            PostMessage(target, WM_MIXER_CONTROL_CHANGE);
+        }
+    });
+}
 
 std::optional<std::string> SMixer::ResolveDevice(const std::string& deviceName,
                                                  const std::vector<WaveDeviceCaps>& devices) {

@@ -11,6 +11,7 @@
 #include "platform/wave_device.h"
 
 class QObject;
+class QSocketNotifier;
 
 // The sound card's mixer as the rest of the program needs it: volume and
 // mute of the line that carries the radio on the playback side, that line
@@ -29,12 +30,13 @@ class SMixer {
     static constexpr unsigned kUnknownId = 0xFFFF;
 
     // The mixer of the card behind the wave device of that name (input or
-    // output by kind). window is kept for the owner's sake; ALSA mixer
-    // changes are not forwarded to it.
+    // output by kind). When a window is given, every change of a control of
+    // the card, ours or another program's, posts WM_MIXER_CONTROL_CHANGE to
+    // it.
     SMixer(Kind kind, const std::string& deviceName, QObject* window = nullptr);
     // The same with the device list and the mixer layer given.
     SMixer(Kind kind, const std::string& deviceName, const DeviceLister& devices,
-           const BackendOpener& open);
+           const BackendOpener& open, QObject* window = nullptr);
     virtual ~SMixer();
     SMixer(const SMixer&) = delete;
     SMixer& operator=(const SMixer&) = delete;
@@ -80,5 +82,8 @@ class SMixer {
     bool SetLevel(MixerDestination destination, std::string_view name, int level);
     int GetLevel(MixerDestination destination, std::string_view name);
 
+    void WatchChanges(QObject* window);
+
     std::unique_ptr<MixerBackend> backend_;
+    std::unique_ptr<QSocketNotifier> changes_;
 };

@@ -1,4 +1,5 @@
 #include <alsa/asoundlib.h>
+#include <poll.h>
 
 #include <QString>
 #include <algorithm>
@@ -33,6 +34,19 @@ class AlsaMixer : public MixerBackend {
     ~AlsaMixer() override { snd_mixer_close(mixer_); }
 
     int Id() const override { return card_; }
+
+    int EventDescriptor() const override {
+        pollfd descriptor{};
+        if (snd_mixer_poll_descriptors(mixer_, &descriptor, 1) != 1) {
+            return -1;
+        }
+        return descriptor.fd;
+    }
+
+    int TakeEvents() override {
+        const int count = snd_mixer_handle_events(mixer_);
+        return count < 0 ? -1 : count;
+    }
 
     std::string DestinationName(MixerDestination destination) const override {
         const char* wanted = destination == MixerDestination::kPlayback ? "Master" : "Capture";

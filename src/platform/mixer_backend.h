@@ -60,6 +60,13 @@ class MixerBackend {
     virtual std::optional<std::vector<MixerSelectorItem>> GetSelector() const = 0;
     // One flag per item, in the order GetSelector() gives them.
     virtual bool SetSelector(const std::vector<bool>& selected) = 0;
+
+    // A descriptor that becomes readable when a control of the card changes
+    // (from this program or from outside); -1 when the mixer cannot tell.
+    virtual int EventDescriptor() const { return -1; }
+    // Takes the pending change notices and refreshes the values read: how
+    // many arrived, -1 when the mixer failed (the card went away).
+    virtual int TakeEvents() { return 0; }
 };
 
 // The ALSA simple mixer of the card behind a wave device; null when it

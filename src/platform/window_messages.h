@@ -8,6 +8,8 @@ constexpr unsigned WM_COPYDATA = 0x004A;
 // A command of a menu, accelerator or button: wParam is the command id.
 constexpr unsigned WM_COMMAND = 0x0111;
 constexpr unsigned WM_USER = 1024;
+// A control of a mixer changed; the mixer posts it to its window.
+constexpr unsigned WM_MIXER_CONTROL_CHANGE = 0x03D1;
 
 constexpr unsigned WM_PANEL_ACTIVATED = 1075;
 constexpr unsigned WM_TRAY_RESTORE = 1083;
