@@ -7,6 +7,7 @@
 #include "app/gui_message_box.h"
 #include "app/single_instance.h"
 #include "app/termination_watcher.h"
+#include "platform/desktop_identity.h"
 #include "prefs/general_settings.h"
 
 int main(int argc, char* argv[]) {
@@ -26,6 +27,9 @@ int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("Plumora");
     QApplication::setOrganizationName("Quillmoor");
+    // Wayland compositors and task bars match the window to the installed
+    // desktop entry (its name and icon) by this id.
+    QGuiApplication::setDesktopFileName(desktop::kApplicationId);
     QApplication::setQuitOnLastWindowClosed(false);
     InstallGuiMessageBox();
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "platform/desktop_identity.h"
 #include "platform/xdg_paths.h"
 
 namespace autostart {
@@ -58,6 +59,9 @@ bool WriteEntry(Scope scope, const QString& name, const QString& program,
         "Comment=Radio player and recorder\n"
         "Exec=" +
         exec +
+        "\n"
+        "Icon=" +
+        QString(desktop::kIconName) +
         "\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";

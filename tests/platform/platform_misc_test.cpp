@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QObject>
+#include <QProcess>
 #include <atomic>
 #include <thread>
 
@@ -68,6 +69,23 @@ TEST(Autostart, EntryRunsTheQuotedProgram) {
     EXPECT_TRUE(autostart::RemoveEntry(autostart::Scope::PerUser, "Plumora"));
     EXPECT_FALSE(QFile::exists(autostart::EntryPath(autostart::Scope::PerUser, "Plumora")));
     EXPECT_TRUE(autostart::RemoveEntry(autostart::Scope::PerUser, "Plumora")) << "already gone";
+}
+
+TEST(Autostart, EntryShowsTheInstalledProgramsNameAndIconAndIsValid) {
+    ScopedXdgDirs dirs;
+    ASSERT_TRUE(
+        autostart::WriteEntry(autostart::Scope::PerUser, "Plumora", "/usr/bin/plumora", "-m"));
+    const QString path = autostart::EntryPath(autostart::Scope::PerUser, "Plumora");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    EXPECT_TRUE(lines.contains("Name=Plumora"));
+    EXPECT_TRUE(lines.contains("Icon=com.quillmoor.Plumora"));
+
+    QProcess validate;
+    validate.start("desktop-file-validate", {path});
+    ASSERT_TRUE(validate.waitForFinished(60000));
+    EXPECT_EQ(validate.exitCode(), 0) << validate.readAllStandardOutput().toStdString();
 }
 
 TEST(Autostart, QuotingEscapesShellCharacters) {
