@@ -11,8 +11,8 @@
 #include "platform/window_messages.h"
 
 SStreamWaveIn::SStreamWaveIn(QObject* owner, const std::string& path, const WaveFormat& fileFormat,
-                             const std::string& deviceName)
-    : SWaveIn(owner, path, fileFormat, deviceName, ThreadStart::kByDerivedClass),
+                             const std::string& deviceName, bool mp3EnableTag)
+    : SWaveIn(owner, path, fileFormat, deviceName, ThreadStart::kByDerivedClass, mp3EnableTag),
       fileFormat_(recFile_->Format()),
       captureFormat_(CaptureFormat(fileFormat_)) {
     ResumeThread();
@@ -81,9 +81,7 @@ bool SStreamWaveIn::ProcessBuffer(bool explicitHeader, WaveHeader* header, bool 
     const int slot = static_cast<int>(buffer->user % BufferRing::kCount);
     Segment& segment = segments_[static_cast<size_t>(slot)];
     if (segment.pending) {
-        if (!segment.converted.isEmpty()) {
-            recFile_->WriteAudio(segment.converted.constData(), segment.converted.size());
-        }
+        WriteToFile(segment.converted.constData(), segment.converted.size());
         segment.converted.clear();
         segment.pending = false;
     }
@@ -129,9 +127,7 @@ void SStreamWaveIn::WritePendingInOrder() {
     std::sort(pending.begin(), pending.end(),
               [](const Segment* a, const Segment* b) { return a->sequence < b->sequence; });
     for (Segment* segment : pending) {
-        if (!segment->converted.isEmpty()) {
-            recFile_->WriteAudio(segment->converted.constData(), segment->converted.size());
-        }
+        WriteToFile(segment->converted.constData(), segment->converted.size());
         segment->converted.clear();
         segment->pending = false;
     }
@@ -157,9 +153,7 @@ bool SStreamWaveIn::Stop() {
                 LogWarning("acmstreamconvert problem seg=%d, res=%d", -1, result);
             }
         }
-        if (!tail.isEmpty()) {
-            recFile_->WriteAudio(tail.constData(), tail.size());
-        }
+        WriteToFile(tail.constData(), tail.size());
         stream_->Reset();
         stream_.reset();
     }

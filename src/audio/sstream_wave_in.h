@@ -20,8 +20,9 @@
 // MP3 file ends on a whole frame.
 class SStreamWaveIn : public SWaveIn {
   public:
+    // mp3EnableTag: the "Mp3EnableTag" setting (see SWaveIn).
     SStreamWaveIn(QObject* owner, const std::string& path, const WaveFormat& fileFormat,
-                  const std::string& deviceName);
+                  const std::string& deviceName, bool mp3EnableTag = true);
     ~SStreamWaveIn() override;
 
     // For a codec format: opens the codec stream (when none is open), and

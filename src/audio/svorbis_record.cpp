@@ -2,8 +2,14 @@
 
 #include <vorbis/vorbisenc.h>
 
+#include <fcntl.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <QString>
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <random>
 
@@ -28,8 +34,8 @@ SVorbisRecord::SVorbisRecord(QObject* owner, const std::string& path, const Wave
     for (int i = 0; i < BufferRing::kCount; ++i) {
         ring_[i].bufferLength = BufferBytes(settings_);
     }
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
         LogWarning("Cannot create Vorbis file %s", path.c_str());
         return;
     }
@@ -40,9 +46,9 @@ SVorbisRecord::SVorbisRecord(QObject* owner, const std::string& path, const Wave
         LogWarning("Vorbis encoder refuses %u channels, %u Hz, %u bit/s", settings_.channels,
                    settings_.samplesPerSec, settings_.avgBytesPerSec * 8);
         vorbis_info_clear(&info_);
-        std::fclose(file_);
-        file_ = nullptr;
-        std::remove(path.c_str());
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(path.c_str());
         return;
     }
     vorbis_comment_init(&comment_);
@@ -62,16 +68,13 @@ SVorbisRecord::SVorbisRecord(QObject* owner, const std::string& path, const Wave
     ogg_stream_packetin(&stream_, &comments);
     ogg_stream_packetin(&stream_, &codebooks);
     // The audio starts on a fresh page.
-    ogg_page page;
-    while (ogg_stream_flush(&stream_, &page) != 0) {
-        WritePage(page);
-    }
-    std::fflush(file_);
+    FlushPages();
+    encoderStarted_ = true;
     ResumeThread();
 }
 
 SVorbisRecord::~SVorbisRecord() {
-    if (file_ == nullptr) {
+    if (fd_ < 0) {
         return;
     }
     Stop();
@@ -81,7 +84,7 @@ SVorbisRecord::~SVorbisRecord() {
     vorbis_dsp_clear(&dsp_);
     vorbis_comment_clear(&comment_);
     vorbis_info_clear(&info_);
-    std::fclose(file_);
+    ::close(fd_);
 }
 
 WaveFormat SVorbisRecord::CaptureFormat(const WaveFormat& settings) {
@@ -97,7 +100,7 @@ uint32_t SVorbisRecord::BufferBytes(const WaveFormat& settings) {
 }
 
 std::string SVorbisRecord::GetFileTitle() {
-    if (file_ == nullptr) {
+    if (fd_ < 0) {
         return {};
     }
     const size_t slash = path_.find_last_of("/\\");
@@ -118,6 +121,10 @@ void SVorbisRecord::Run() {
                 break;
             }
         }
+        std::lock_guard lock(CriticalSection());
+        if (const int error = deviceError_.load(); error != 0 && device_) {
+            Fail(QString::asprintf("The sound device failed (error %d)", error).toStdString());
+        }
     }
 }
 
@@ -136,6 +143,7 @@ void SVorbisRecord::DeviceCallback(WaveMessage message, void* instance, WaveHead
         self->Wake();
     } else if (message == WaveMessage::kDeviceError) {
         LogWarning("Wave input device failed, error %d", detail);
+        self->deviceError_ = detail != 0 ? detail : -1;
         self->Wake();
     }
 }
@@ -145,7 +153,7 @@ bool SVorbisRecord::Start() {
     if (device_) {
         return true;
     }
-    if (!encoderReady_ || ended_) {
+    if (!encoderReady_ || ended_ || failed_) {
         // The stream has ended; a new recording needs a new recorder.
         return false;
     }
@@ -213,22 +221,96 @@ void SVorbisRecord::Drain() {
             ogg_page page;
             while (ogg_stream_pageout(&stream_, &page) != 0) {
                 if (WritePage(page)) {
-                    bytesWritten_ += page.header_len + page.body_len;
+                    framesAtFlush_ = framesEncoded_.load();
                 }
             }
         }
     }
+    // A low bit rate fills a page slowly: what is there goes out anyway.
+    if (framesEncoded_.load() - framesAtFlush_ >=
+        static_cast<int64_t>(kFlushSeconds) * captureFormat_.samplesPerSec) {
+        framesAtFlush_ = framesEncoded_.load();
+        FlushPages();
+    }
+}
+
+bool SVorbisRecord::FlushPages() {
+    bool ok = true;
+    ogg_page page;
+    while (ogg_stream_flush(&stream_, &page) != 0) {
+        ok = WritePage(page) && ok;
+    }
+    return ok;
+}
+
+void SVorbisRecord::Fail(const std::string& reason) {
+    if (failed_) {
+        return;
+    }
+    failure_ = reason;
+    LogWarning("Recording of %s stopped: %s", path_.c_str(), reason.c_str());
+    stopped_ = true;
+    if (device_) {
+        device_->Stop();
+        device_->Reset();
+    }
+    failed_ = true;
+    PostMessage(owner_, WM_AUDIO_PROGRESS);
+}
+
+std::string SVorbisRecord::GetFailure() {
+    std::lock_guard lock(CriticalSection());
+    return failure_;
 }
 
 bool SVorbisRecord::WritePage(const ogg_page& page) {
-    const auto header = static_cast<size_t>(page.header_len);
-    const auto body = static_cast<size_t>(page.body_len);
-    if (std::fwrite(page.header, 1, header, file_) != header ||
-        std::fwrite(page.body, 1, body, file_) != body) {
-        LogWarning("Cannot write Vorbis page to %s", path_.c_str());
+    if (writeFailed_) {
         return false;
     }
-    return true;
+    const struct iovec parts[2] = {{page.header, static_cast<size_t>(page.header_len)},
+                                   {page.body, static_cast<size_t>(page.body_len)}};
+    const int64_t size = page.header_len + page.body_len;
+    int64_t done = 0;
+    int error = 0;
+    while (done < size) {
+        struct iovec rest[2];
+        int count = 0;
+        int64_t skip = done;
+        for (const iovec& part : parts) {
+            const auto length = static_cast<int64_t>(part.iov_len);
+            if (skip >= length) {
+                skip -= length;
+                continue;
+            }
+            rest[count].iov_base = static_cast<unsigned char*>(part.iov_base) + skip;
+            rest[count].iov_len = static_cast<size_t>(length - skip);
+            ++count;
+            skip = 0;
+        }
+        const ssize_t n = ::pwritev(fd_, rest, count, fileBytes_ + done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += n;
+    }
+    if (done == size) {
+        fileBytes_ += size;
+        if (encoderStarted_) {
+            bytesWritten_ += size;  // the header pages are no recorded audio
+        }
+        return true;
+    }
+    // The file ends on the last whole page.
+    writeFailed_ = true;
+    if (done > 0 && ::ftruncate(fd_, fileBytes_) != 0) {
+        LogWarning("Cannot cut the part page off %s", path_.c_str());
+    }
+    Fail(std::string("Cannot write the recording: ") + std::strerror(error));
+    return false;
 }
 
 bool SVorbisRecord::ProcessBuffer(bool explicitHeader, WaveHeader* header) {
@@ -279,13 +361,7 @@ bool SVorbisRecord::Stop() {
     ring_.ResetIndex();
     vorbis_analysis_wrote(&dsp_, 0);
     Drain();
-    ogg_page page;
-    while (ogg_stream_flush(&stream_, &page) != 0) {
-        if (WritePage(page)) {
-            bytesWritten_ += page.header_len + page.body_len;
-        }
-    }
-    std::fflush(file_);
+    const bool complete = FlushPages() && !writeFailed_;
     ended_ = true;
-    return true;
+    return complete;
 }

@@ -4,7 +4,6 @@
 #include <vorbis/codec.h>
 
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -21,9 +20,13 @@ class QObject;
 // into an Ogg Vorbis file at a managed nominal bit rate. The encoder is set
 // up and the three header pages are written at construction; Stop() writes
 // the last page with its end-of-stream mark. A Vorbis file carries no
-// metadata item: SetTag() does nothing.
+// metadata item: SetTag() does nothing. Pages reach the disk as they are
+// made, and at least every kFlushSeconds of audio, so a killed recording
+// loses only its last seconds.
 class SVorbisRecord : public ThreadObject, public SRecord {
   public:
+    static constexpr int kFlushSeconds = 2;
+
     // settings: channels (1 or 2), samples per second, and the nominal bit
     // rate as average bytes per second; the other fields are not used.
     // deviceName: a wave input device, compared ignoring case; one that
@@ -38,10 +41,12 @@ class SVorbisRecord : public ThreadObject, public SRecord {
     bool Start() override;
     bool Stop() override;
     bool IsRecording() override { return !stopped_; }
+    bool HasFailed() override { return failed_.load(); }
+    std::string GetFailure() override;
     std::string GetFileName() override { return path_; }
     int64_t GetBytesWritten() override { return bytesWritten_.load(); }
     uint32_t GetBytesPerSecond() override { return settings_.avgBytesPerSec; }
-    bool IsOpen() override { return file_ != nullptr; }
+    bool IsOpen() override { return fd_ >= 0; }
     std::string GetFileTitle() override;
     bool ProcessBuffer(bool explicitHeader, WaveHeader* header) override;
 
@@ -61,14 +66,30 @@ class SVorbisRecord : public ThreadObject, public SRecord {
     void Encode(const WaveHeader& header);
     // Analyses what the encoder holds and writes full pages.
     void Drain();
+    // Writes a page at the end of the file; one that cannot be written
+    // whole leaves nothing of it and ends the recording (Fail).
     bool WritePage(const ogg_page& page);
-
+    // Writes the pages the stream holds, full or not.
+    bool FlushPages();
+    // Ends the recording: no buffer is queued again, the reason is logged
+    // once. Under the critical section.
+    void Fail(const std::string& reason);
     QObject* owner_;
     std::string path_;
     std::string deviceName_;
     WaveFormat settings_;
     WaveFormat captureFormat_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    // Bytes of whole pages in the file.
+    int64_t fileBytes_ = 0;
+    // Frames encoded when a page was last forced out.
+    int64_t framesAtFlush_ = 0;
+    bool writeFailed_ = false;
+    // The header pages are out: pages from now on hold audio.
+    bool encoderStarted_ = false;
+    std::atomic<bool> failed_{false};
+    std::string failure_;
+    std::atomic<int> deviceError_{0};
     bool encoderReady_ = false;
     // The end-of-stream page has been written.
     bool ended_ = false;

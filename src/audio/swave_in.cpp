@@ -10,14 +10,15 @@
 #include "platform/window_messages.h"
 
 SWaveIn::SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
-                 const std::string& deviceName)
-    : SWaveIn(owner, fileName, fileFormat, deviceName, ThreadStart::kNow) {}
+                 const std::string& deviceName, bool mp3EnableTag)
+    : SWaveIn(owner, fileName, fileFormat, deviceName, ThreadStart::kNow, mp3EnableTag) {}
 
 SWaveIn::SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
-                 const std::string& deviceName, ThreadStart start)
+                 const std::string& deviceName, ThreadStart start, bool mp3EnableTag)
     : owner_(owner),
       recFile_(std::make_unique<RecFile>(fileName, &fileFormat,
-                                         kOpenReadWrite | kOpenCreate | kOpenDenyWrite, false)),
+                                         kOpenReadWrite | kOpenCreate | kOpenDenyWrite, false,
+                                         mp3EnableTag)),
       deviceName_(deviceName),
       deviceFormat_(recFile_->Format()) {
     const uint32_t length = BufferBytes(deviceFormat_);
@@ -56,7 +57,49 @@ void SWaveIn::Run() {
         std::lock_guard lock(CriticalSection());
         ProcessBuffer(false, nullptr, true);
         ProcessBuffer(false, nullptr, true);
+        TakeDeviceError();
     }
+}
+
+void SWaveIn::TakeDeviceError() {
+    const int error = deviceError_.load();
+    if (error != 0 && device_ && !failed_) {
+        Fail(QString::asprintf("The sound device failed (error %d)", error).toStdString());
+    }
+}
+
+void SWaveIn::Fail(const std::string& reason) {
+    if (failed_) {
+        return;
+    }
+    failure_ = reason;
+    LogWarning("Recording of %s stopped: %s", recFile_->GetFileName().c_str(), reason.c_str());
+    stopped_ = true;
+    if (device_) {
+        samplesAtFailure_ = device_->GetPositionSamples();
+        // The buffers come back done; what they hold is still written
+        // unless writing is what failed.
+        device_->StopInput();
+    }
+    failed_ = true;
+    PostMessage(owner_, WM_AUDIO_PROGRESS);
+}
+
+bool SWaveIn::WriteToFile(const void* data, int64_t count) {
+    if (writeFailed_) {
+        return false;
+    }
+    if (count <= 0 || recFile_->WriteAudio(data, count) == count) {
+        return true;
+    }
+    writeFailed_ = true;
+    Fail("Cannot write the recording: " + recFile_->WriteFailure());
+    return false;
+}
+
+std::string SWaveIn::GetFailure() {
+    std::lock_guard lock(CriticalSection());
+    return failure_;
 }
 
 void SWaveIn::Wake() {
@@ -84,6 +127,7 @@ void SWaveIn::DeviceCallback(WaveMessage message, void* instance, WaveHeader* he
             break;
         case WaveMessage::kDeviceError:
             LogWarning("Wave input device failed, error %d", detail);
+            self->deviceError_ = detail != 0 ? detail : -1;
             self->Wake();
             break;
     }
@@ -114,6 +158,9 @@ bool SWaveIn::OpenDevice(const WaveFormat* format) {
         std::lock_guard lock(CriticalSection());
         device_ = std::move(device);
         ring_.ResetIndex();
+    }
+    if (failed_) {
+        return false;  // a failed recording does not go on
     }
     overruns_ = 0;
     const uint32_t size = BufferBytes(captureFormat);
@@ -154,7 +201,7 @@ bool SWaveIn::ProcessBuffer(bool explicitHeader, WaveHeader* header, bool writeD
         return false;
     }
     if (writeData && buffer->bytesRecorded > 0) {
-        recFile_->WriteAudio(buffer->data, buffer->bytesRecorded);
+        WriteToFile(buffer->data, buffer->bytesRecorded);
     }
     if (buffer->bufferLength != 0) {
         lastBuffer_.Keep(buffer->data, buffer->bytesRecorded);
@@ -196,7 +243,12 @@ bool SWaveIn::CloseDevice() {
         stopped_ = true;
         device_->StopInput();
     }
-    if (const std::optional<uint64_t> samples = device_->GetPositionSamples()) {
+    std::optional<uint64_t> samples = device_->GetPositionSamples();
+    if (samplesAtFailure_) {
+        samples = samplesAtFailure_;  // what came after did not reach the file
+        samplesAtFailure_.reset();
+    }
+    if (samples) {
         std::lock_guard lock(CriticalSection());
         recFile_->AddSampleCount(static_cast<uint32_t>(std::min<uint64_t>(*samples, 0xFFFFFFFFu)));
     }
@@ -207,6 +259,7 @@ bool SWaveIn::CloseDevice() {
         LetWaitingMessagesRun();
     }
     std::lock_guard lock(CriticalSection());
+    TakeDeviceError();
     // Whatever the worker did not get to is written now, in ring order.
     for (int i = 0; i < BufferRing::kCount && ProcessBuffer(false, nullptr, true); ++i) {
     }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "audio/buffer_ring.h"
@@ -27,9 +28,10 @@ class SWaveIn : public ThreadObject, public SRecord {
     // owner may be null (no progress messages). fileFormat: the format the
     // file is created in and, unless OpenDevice() is given another, the
     // capture format. deviceName: a wave input device; one that matches
-    // nothing records from the default device.
+    // nothing records from the default device. mp3EnableTag: the
+    // "Mp3EnableTag" setting, whether an MP3 file gets ID3v2 tags.
     SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
-            const std::string& deviceName);
+            const std::string& deviceName, bool mp3EnableTag = true);
     ~SWaveIn() override;
 
     // Thread side.
@@ -50,6 +52,8 @@ class SWaveIn : public ThreadObject, public SRecord {
     bool Start() override;
     bool Stop() override;
     bool IsRecording() override { return !stopped_; }
+    bool HasFailed() override { return failed_.load(); }
+    std::string GetFailure() override;
     std::string GetFileName() override;
     int64_t GetBytesWritten() override;
     uint32_t GetBytesPerSecond() override;
@@ -73,7 +77,7 @@ class SWaveIn : public ThreadObject, public SRecord {
     // calls ResumeThread() as its last step, and its destructor calls
     // Stop() and StopThread() first.
     SWaveIn(QObject* owner, const std::string& fileName, const WaveFormat& fileFormat,
-            const std::string& deviceName, ThreadStart start);
+            const std::string& deviceName, ThreadStart start, bool mp3EnableTag = true);
 
     static void DeviceCallback(WaveMessage message, void* instance, WaveHeader* header, int detail);
     // Shows a "wavein" message; false.
@@ -81,6 +85,15 @@ class SWaveIn : public ThreadObject, public SRecord {
     // Stops input, gives up the buffers and closes the device. Called with
     // the critical section not held.
     bool CloseDevice();
+    // Writes captured or converted audio to the file; a write that fails
+    // ends the recording (Fail). False once writing has failed.
+    bool WriteToFile(const void* data, int64_t count);
+    // Ends the recording because it cannot go on: no buffer is queued
+    // again, input stops, the reason is logged once and HasFailed() turns
+    // true. Under the critical section, on the worker or the caller.
+    void Fail(const std::string& reason);
+    // A device error reported by the device thread becomes a failure here.
+    void TakeDeviceError();
 
     QObject* owner_;
     std::unique_ptr<RecFile> recFile_;
@@ -93,4 +106,12 @@ class SWaveIn : public ThreadObject, public SRecord {
     WaveFormat deviceFormat_;
     std::atomic<int> dropped_{0};
     std::atomic<int> overruns_{0};
+    std::atomic<bool> failed_{false};
+    // Writing failed: nothing more goes to the file.
+    bool writeFailed_ = false;
+    std::string failure_;
+    // Error code of a failed device, 0 while none; set by the device thread.
+    std::atomic<int> deviceError_{0};
+    // Device sample position when the recording failed.
+    std::optional<uint64_t> samplesAtFailure_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -322,6 +323,12 @@ int64_t Mp3File::Write(const void* data, int64_t count) {
     }
     const int64_t written = file_.WriteAt(dataStart_ + position_, data, count) ? count : -1;
     if (written < 0) {
+        // Nothing of a write that did not complete stays behind the audio.
+        if (position_ == length_ && !id3v1OnDisk_) {
+            const int error = errno;
+            file_.Truncate(dataStart_ + length_);
+            errno = error;
+        }
         return -1;
     }
     position_ += written;

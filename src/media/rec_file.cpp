@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -108,7 +109,23 @@ int64_t RecFile::WriteAudio(const void* data, int64_t count) {
             timecodes_.push_back({clock_.Now(), static_cast<uint32_t>(at)});
         }
     }
-    const int64_t written = media_->Write(data, count);
+    const int64_t lengthBefore = media_->GetLength();
+    errno = 0;
+    int64_t written = media_->Write(data, count);
+    if (written != count) {
+        const int error = errno;
+        if (!media_->IsOverwrite() && media_->GetLength() > lengthBefore) {
+            media_->SetLength(lengthBefore);
+        }
+        if (error != 0) {
+            writeFailure_ = std::strerror(error);
+        } else if (media_->IsOpen() && !media_->IsReadOnly()) {
+            writeFailure_ = "The file has reached the largest size of its format";
+        } else {
+            writeFailure_ = "The file is not open for writing";
+        }
+        written = -1;
+    }
     ++writeCount_;
     if (!mp3_ && writeCount_ >= kReopenInterval) {
         writeCount_ = 0;

@@ -41,8 +41,12 @@ class RecFile {
 
     // Reads the metadata again if the file holds audio; true.
     virtual bool ReloadMetadata();
-    // Appends audio; bytes written or -1.
+    // Appends audio; count, or -1 when not all of it could be written. A
+    // write that fails part way leaves none of its bytes in the file, so the
+    // recording ends on the last whole buffer; WriteFailure() says why.
     virtual int64_t WriteAudio(const void* data, int64_t count);
+    // Why the last failed write failed; empty while every write succeeded.
+    const std::string& WriteFailure() const { return writeFailure_; }
     virtual std::optional<std::string> GetTag(std::string_view name,
                                               std::size_t maxBytes = kMaxTagBytes);
     // Stores a named item; the owner's metadata item replaces the one this
@@ -104,4 +108,5 @@ class RecFile {
     bool sessionStamped_ = false;  // the first write of this object added its timecode
     bool itemStored_ = false;      // the media holds the metadata item written through us
     std::string recoveryPath_;
+    std::string writeFailure_;
 };

@@ -10,6 +10,7 @@
 #include "app/settings_store.h"
 #include "platform/autostart.h"
 #include "platform/settings_hive.h"
+#include "support/file_size_limit.h"
 #include "support/message_box_recorder.h"
 #include "support/scoped_xdg_dirs.h"
 
@@ -179,26 +180,6 @@ TEST(SettingsStore, SavingMaintainsTheLoginEntry) {
     EXPECT_FALSE(autostart::ReadExec(autostart::Scope::MachineWide, "Plumora").has_value());
     EXPECT_FALSE(autostart::ReadExec(autostart::Scope::PerUser, "Plumora").has_value());
 }
-
-// A file size limit makes the writes fail on disk, as a full disk would.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previousHandler_)(int);
-};
 
 TEST(SettingsStore, FailedVolumeWriteIsReportedAndTheSaveGoesOn) {
     ScopedXdgDirs dirs;
