@@ -9,6 +9,7 @@
 #include "app/archive_panel_wiring.h"
 #include "app/radio_panel.h"
 #include "app/tab_window.h"
+#include "app/timer_panel.h"
 #include "archive/arch_dialog.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -25,10 +26,7 @@ SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this))
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
     tabs_->AddPanel(radio_, "Radio");
-    // The timer panel gets its contents from the scheduler.
-    auto* timerPanel = new QWidget(tabs_);
-    timerPanel->setObjectName("Timer");
-    tabs_->AddPanel(timerPanel, "Timer");
+    tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
     setCentralWidget(tabs_);

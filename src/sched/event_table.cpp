@@ -64,8 +64,11 @@ bool EventTable::Add(const ScheduledEvent& event) {
 }
 
 bool EventTable::Remove(const QString& name) {
-    const int index = Find(name);
-    if (index < 0) {
+    return RemoveAt(Find(name));
+}
+
+bool EventTable::RemoveAt(int index) {
+    if (index < 0 || index >= count_) {
         return false;
     }
     std::move(slots_.begin() + index + 1, slots_.begin() + count_, slots_.begin() + index);

@@ -31,6 +31,9 @@ class EventTable {
     // Removes the first event of that name (case ignored); the events after
     // it move down, keeping their order. False when there is none.
     bool Remove(const QString& name);
+    // Removes the event at index, like Remove; false for an index outside
+    // the table.
+    bool RemoveAt(int index);
     // Index of the first event of that name (case ignored), or -1.
     int Find(const QString& name) const;
     // Writes the event into its place; false for an index outside the table.

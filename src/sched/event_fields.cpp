@@ -1,0 +1,122 @@
+#include "sched/event_fields.h"
+
+#include <QStringList>
+#include <cmath>
+
+#include "prefs/settings_values.h"
+#include "sched/scheduled_event.h"
+
+namespace {
+
+bool IsAm(float frequency) {
+    return frequency > 0.5f && frequency < 2.0f;
+}
+
+}  // namespace
+
+EventTime ParseEventTime(const QString& text) {
+    int numbers[3] = {0, 0, 0};
+    int field = 0;
+    int digits = 0;
+    // A field holds at most two digits; the length bound keeps repeated "p"
+    // from overflowing the hour.
+    for (const QChar c : text.left(kMaxEventFieldLength)) {
+        if (c.isDigit() && c.unicode() < 128) {
+            if (++digits == 3) {
+                ++field;
+                digits = 1;
+            }
+            if (field < 3) {
+                numbers[field] = numbers[field] * 10 + (c.unicode() - '0');
+            }
+        } else if (c == QLatin1Char(':')) {
+            ++field;
+            digits = 0;
+        } else if (c == QLatin1Char('a') || c == QLatin1Char('A')) {
+            if (numbers[0] == 12) {
+                numbers[0] = 0;
+            }
+        } else if (c == QLatin1Char('p') || c == QLatin1Char('P')) {
+            if (numbers[0] != 12) {
+                numbers[0] += 12;
+            }
+        }
+    }
+    return {numbers[0] % 24, numbers[1] % 60};
+}
+
+QString FormatEventTime(int hour, int minute) {
+    return QString::asprintf("%d:%2.2d", hour, minute);
+}
+
+bool IsEventNameCharAllowed(QChar c) {
+    return !QStringLiteral("_./:*?\\").contains(c);
+}
+
+bool IsEventTimeCharAllowed(QChar c) {
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+           QStringLiteral(":apmAPM ").contains(c);
+}
+
+bool IsEventNameBlank(const QString& name) {
+    for (const QChar c : name) {
+        if (c != QLatin1Char(' ')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+float ParseStationFrequency(const QString& text) {
+    float frequency = settings_values::ParseFloat(text).value_or(0.0f);
+    if (text.contains(QLatin1String("AM"), Qt::CaseInsensitive)) {
+        frequency *= 0.01f;
+    }
+    return frequency;
+}
+
+std::optional<int> ParseKeepText(const QString& text) {
+    if (text.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+        return -1;
+    }
+    return settings_values::ParseInt(text);
+}
+
+QString KeepText(int keep) {
+    return keep < 0 ? QStringLiteral("All") : QString::number(keep);
+}
+
+std::optional<int> ParseEventAction(const QString& text) {
+    for (const int action : {kActionRadioOn, kActionNone, kActionRecord, kActionRecordOn}) {
+        if (text.compare(EventActionText(action), Qt::CaseInsensitive) == 0) {
+            return action;
+        }
+    }
+    return std::nullopt;
+}
+
+StationChoices MakeStationChoices(const PresetStations& presets, float eventFrequency) {
+    StationChoices choices;
+    for (const PresetStation& preset : presets) {
+        const float p = preset.frequency;
+        if (p < 0.5f) {
+            continue;
+        }
+        const bool am = IsAm(p);
+        choices.entries.append(
+            am ? QString::asprintf("%.1f AM ", static_cast<double>(p * 100)) + preset.name
+               : QString::asprintf("%.2f ", static_cast<double>(p)) + preset.name);
+        const float tolerance = am ? 0.0009f : 0.09f;
+        if (std::fabs(eventFrequency - p) <= tolerance) {
+            choices.selected = static_cast<int>(choices.entries.size()) - 1;
+        }
+    }
+    if (choices.selected < 0 && eventFrequency > 0.5f) {
+        choices.entries.append(
+            eventFrequency >= 2.0f
+                ? QString::asprintf("%.2f", static_cast<double>(eventFrequency))
+                : QString::asprintf("%.1f AM", static_cast<double>(eventFrequency * 100)));
+        choices.selected = static_cast<int>(choices.entries.size()) - 1;
+    }
+    return choices;
+}

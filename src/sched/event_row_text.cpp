@@ -1,0 +1,65 @@
+#include "sched/event_row_text.h"
+
+#include <algorithm>
+
+namespace {
+
+bool ShownAsAm(float frequency) {
+    return frequency > 0.5f && frequency < 2.0f;
+}
+
+}  // namespace
+
+QString EventProgramText(const QString& name) {
+    return name.leftJustified(10, QLatin1Char(' '));
+}
+
+QString EventStationText(float frequency, const PresetStations& presets) {
+    QString text = ShownAsAm(frequency)
+                       ? QString::asprintf("%.1f AM", static_cast<double>(frequency * 100))
+                       : QString::asprintf("%.1f", static_cast<double>(frequency));
+    const int fmCount = std::min<int>(kFmPresetStations, static_cast<int>(presets.size()));
+    for (int i = 0; i < fmCount; ++i) {
+        if (presets[i].frequency == frequency) {
+            text += QLatin1Char(' ') + presets[i].name;
+            break;
+        }
+    }
+    return text;
+}
+
+QString EventDaysText(int days) {
+    switch (days) {
+        case kEveryDay:
+            return QStringLiteral("daily");
+        case kWeekend:
+            return QStringLiteral("weekend");
+        case kWeekdays:
+            return QStringLiteral("weekday");
+        default:
+            break;
+    }
+    static const char* const kAbbreviations[] = {"Su", "M", "Tu", "W", "Th", "F", "Sa"};
+    QString text;
+    for (int day = 0; day < 7; ++day) {
+        if (days & (kDaySunday << day)) {
+            text += QLatin1String(kAbbreviations[day]);
+        }
+    }
+    return text;
+}
+
+QString EventTimeText(const ScheduledEvent& event) {
+    return QString::asprintf("%d:%2.2d-%d:%2.2d ", event.startHour, event.startMinute,
+                             event.endHour, event.endMinute) +
+           EventDaysText(event.days);
+}
+
+QString EventFilesText(int keep) {
+    return keep < 0 ? QStringLiteral("All") : QString::number(keep);
+}
+
+QStringList EventRowTexts(const ScheduledEvent& event, const PresetStations& presets) {
+    return {EventProgramText(event.name), EventStationText(event.frequency, presets),
+            EventTimeText(event), EventFilesText(event.keep), EventActionText(event.action)};
+}
