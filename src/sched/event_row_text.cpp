@@ -20,7 +20,8 @@ QString EventStationText(float frequency, const PresetStations& presets) {
                        : QString::asprintf("%.1f", static_cast<double>(frequency));
     const int fmCount = std::min<int>(kFmPresetStations, static_cast<int>(presets.size()));
     for (int i = 0; i < fmCount; ++i) {
-        if (presets[i].frequency == frequency) {
+        // An empty preset (frequency 0) names no station.
+        if (presets[i].frequency >= 0.5f && presets[i].frequency == frequency) {
             text += QLatin1Char(' ') + presets[i].name;
             break;
         }
