@@ -28,7 +28,7 @@ if grep -E '\.(a|h)$|/test_|vendor/.+\.dll' <<< "$contents"; then
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libasound2; do
+for lib in libqt6core6 libqt6widgets6 libqt6dbus6 libasound2; do
   grep -q "$lib" <<< "$depends" || fail "Depends lacks $lib: $depends"
 done
 
@@ -38,6 +38,38 @@ dpkg-deb -x "$deb" "$unpacked"
 desktop-file-validate "$unpacked/usr/share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/$id.metainfo.xml" > /dev/null ||
   fail "metainfo"
+
+# The packaged program starts: on a private session bus it shows up as a
+# media player, and the player's Quit ends it.
+home=$(mktemp -d)
+bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+bus_address=$(sed -n 1p <<< "$bus")
+bus_pid=$(sed -n 2p <<< "$bus")
+trap 'kill "$bus_pid" 2> /dev/null; rm -rf "$unpacked" "$home"' EXIT
+mkdir -m 700 "$home/run"
+export DBUS_SESSION_BUS_ADDRESS=$bus_address QT_QPA_PLATFORM=offscreen \
+  XDG_CONFIG_HOME=$home/config XDG_CONFIG_DIRS=$home/etc XDG_STATE_HOME=$home/state \
+  XDG_RUNTIME_DIR=$home/run
+"$unpacked/usr/bin/plumora" > "$home/program.log" 2>&1 &
+program=$!
+for _ in $(seq 300); do
+  playerctl -l 2> /dev/null | grep -qx Plumora && break
+  kill -0 "$program" 2> /dev/null || { cat "$home/program.log" >&2; fail "the program ended"; }
+  sleep 0.1
+done
+[ "$(playerctl -p Plumora metadata xesam:album 2> /dev/null)" = Radio ] ||
+  { kill "$program"; fail "the packaged program is not on the bus"; }
+gdbus call --session --dest org.mpris.MediaPlayer2.Plumora --object-path /org/mpris/MediaPlayer2 \
+  --method org.mpris.MediaPlayer2.Quit > /dev/null
+for _ in $(seq 300); do
+  kill -0 "$program" 2> /dev/null || break
+  sleep 0.1
+done
+if kill -0 "$program" 2> /dev/null; then
+  kill "$program"
+  fail "the packaged program did not quit"
+fi
+wait "$program" || fail "the packaged program ended with status $?"
 
 # Every dependency can be met from the archive (as root, apt can simulate
 # the installation).

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QSessionManager>
 
+#include "app/desktop_bus.h"
+#include "app/desktop_bus_wiring.h"
 #include "app/frame.h"
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
@@ -40,6 +42,7 @@ App::App(const CommandLine& commandLine)
 }
 
 App::~App() {
+    desktopBus_.reset();
     server_.reset();
     frame_.reset();
 }
@@ -57,6 +60,13 @@ int App::Run() {
     if (!server_->Listen()) {
         qWarning("Plumora: cannot listen for other starts of the program");
     }
+
+    // Media keys, the desktop's media controls and scripts reach the program
+    // on the session bus; without one it runs as it does anyway.
+    DesktopBus::Hooks hooks = FrameHooks(*frame_, settings_);
+    hooks.actions = [this](const ActionBlock& block) { AcceptActions(block); };
+    desktopBus_ = std::make_unique<DesktopBus>(std::move(hooks));
+    desktopBus_->Start(QDBusConnection::sessionBus());
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
                      [this](QSessionManager&) { SaveSettings(); });

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/settings_records.h"
 
+class DesktopBus;
 class InstanceServer;
 class RecentRecordings;
 class SDIDecFrame;
@@ -55,4 +56,5 @@ class App {
     SettingsRecords settings_;
     std::unique_ptr<SDIDecFrame> frame_;
     std::unique_ptr<InstanceServer> server_;
+    std::unique_ptr<DesktopBus> desktopBus_;
 };
