@@ -99,6 +99,12 @@ TArchDialog::TArchDialog(const RecordingFileSettings& files, const SoundDeviceSe
     connect(info_button_, &QPushButton::clicked, this, &TArchDialog::Info);
     connect(delete_, &QPushButton::clicked, this, &TArchDialog::Delete);
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &TArchDialog::OnSelectionChanged);
+    // Double-click or Enter on a recording plays it.
+    connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        if (!PathOfItem(item).isEmpty() && !playing_) {
+            Play();
+        }
+    });
     connect(slider_, &PositionSlider::lineStep, this, &TArchDialog::OnLineStep);
     connect(slider_, &QSlider::sliderPressed, this, &TArchDialog::OnScrollStart);
     connect(slider_, &QSlider::sliderMoved, this, &TArchDialog::OnScrollMove);

@@ -308,6 +308,12 @@ TEST_F(ArchDialogTest, CommandsAndSliderKeysSeekByMinutesAndSeconds) {
     LetWaitingMessagesRun();
     EXPECT_FALSE(archive.playing());
 
+    // Enter on a recording plays it.
+    archive.tree()->setFocus();
+    QTest::keyClick(archive.tree(), Qt::Key_Return);
+    EXPECT_TRUE(archive.playing());
+    archive.Stop();
+
     // Another selection discards the player.
     WriteWaveFile(PathOf("Other_1.wav"), WaveFormat::Pcm(1, 8000, 16), QByteArray(1600, '\0'));
     Activate();
