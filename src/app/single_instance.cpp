@@ -1,13 +1,29 @@
 #include "app/single_instance.h"
 
+#include <QElapsedTimer>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "platform/local_messaging.h"
 #include "platform/window_messages.h"
 
 std::optional<int> HandOverToRunningInstance(const ActionBlock& actions) {
     if (!LocalServerExists(kInstanceName)) {
-        return std::nullopt;
+        if (TakeLocalNameLock(kInstanceName)) {
+            return std::nullopt;  // this process is the program
+        }
+        // Another start holds the lock and is still on its way to
+        // listening: it gets the actions once it listens.
+        QElapsedTimer waited;
+        waited.start();
+        while (!LocalServerExists(kInstanceName)) {
+            if (waited.elapsed() > kStartingInstanceWaitMs) {
+                std::fprintf(stderr, "Plumora is starting but does not answer.\n");
+                return 2;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
     }
     LocalMessage message;
     if (actions.flags != 0) {

@@ -12,12 +12,15 @@ struct LocalMessage;
 // The name under which the running program answers a second start of itself
 // and the companion TV application.
 inline constexpr char kInstanceName[] = "Plumora";
+inline constexpr int kStartingInstanceWaitMs = 15000;
 
 // Looks for a running instance and hands the actions to it. Nothing when no
 // instance runs (this process is to become the program); otherwise the exit
 // code for this process: the running instance's answer when actions were
 // handed over, 0 when it was only brought to the front, 2 when it did not
-// answer.
+// answer. A process that finds none takes the instance lock in the same
+// step; one that finds the lock taken waits up to kStartingInstanceWaitMs for
+// the other start to listen.
 std::optional<int> HandOverToRunningInstance(const ActionBlock& actions);
 
 // Receives what other processes send to the running program: action blocks

@@ -1,11 +1,18 @@
 #include "platform/local_messaging.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 #include <QtEndian>
+#include <map>
+#include <mutex>
 
 #include "platform/xdg_paths.h"
 
@@ -13,6 +20,8 @@ namespace {
 
 constexpr int kHeaderSize = 16;
 constexpr int kClientTimeoutMs = 5000;
+// How often a server checks that it still listens.
+constexpr int kListenCheckMs = 500;
 
 QByteArray EncodeRequest(const LocalMessage& m) {
     QByteArray out(kHeaderSize, '\0');
@@ -23,6 +32,22 @@ QByteArray EncodeRequest(const LocalMessage& m) {
     return out + m.data;
 }
 
+// A folder of the temporary directory that only this user can enter: made
+// with mode 0700, and refused when somebody else made it first.
+QString PrivateTempFolder() {
+    const QByteArray path =
+        (QDir::tempPath() + "/plumora-" + QString::number(::getuid())).toLocal8Bit();
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
+        return {};
+    }
+    if ((st.st_mode & 077) != 0 && ::chmod(path.constData(), 0700) != 0) {
+        return {};
+    }
+    return QString::fromLocal8Bit(path);
+}
+
 }  // namespace
 
 QString LocalSocketPath(const QString& name) {
@@ -30,14 +55,69 @@ QString LocalSocketPath(const QString& name) {
     if (!runtime.isEmpty()) {
         return runtime + "/" + name;
     }
-    return QDir::tempPath() + "/" + name + "-" + QString::number(::getuid());
+    const QString folder = PrivateTempFolder();
+    return folder.isEmpty() ? QString() : folder + "/" + name;
 }
+
+bool TakeLocalNameLock(const QString& name) {
+    static std::mutex mutex;
+    static std::map<QString, int> held;
+    const QString socket = LocalSocketPath(name);
+    if (socket.isEmpty()) {
+        return false;
+    }
+    const QString path = socket + ".lock";
+    std::lock_guard lock(mutex);
+    if (held.count(path) != 0) {
+        return true;
+    }
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    held[path] = fd;  // released when the process ends
+    return true;
+}
+
+bool PeerIsThisUser(qintptr socketDescriptor) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(static_cast<int>(socketDescriptor), SOL_SOCKET, SO_PEERCRED, &peer, &size) !=
+        0) {
+        return false;
+    }
+    return peer.uid == ::getuid();
+}
+
+namespace {
+
+// Connects to the server of that name; false unless it runs as this user.
+bool ConnectToOwnServer(QLocalSocket& socket, const QString& name, int timeoutMs) {
+    const QString path = LocalSocketPath(name);
+    if (path.isEmpty()) {
+        return false;
+    }
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(timeoutMs)) {
+        return false;
+    }
+    if (!PeerIsThisUser(socket.socketDescriptor())) {
+        socket.abort();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::optional<qint32> SendLocalMessage(const QString& name, const LocalMessage& message,
                                        int timeoutMs) {
     QLocalSocket socket;
-    socket.connectToServer(LocalSocketPath(name));
-    if (!socket.waitForConnected(timeoutMs)) {
+    if (!ConnectToOwnServer(socket, name, timeoutMs)) {
         return std::nullopt;
     }
     socket.write(EncodeRequest(message));
@@ -56,8 +136,7 @@ std::optional<qint32> SendLocalMessage(const QString& name, const LocalMessage& 
 
 bool LocalServerExists(const QString& name) {
     QLocalSocket socket;
-    socket.connectToServer(LocalSocketPath(name));
-    const bool connected = socket.waitForConnected(1000);
+    const bool connected = ConnectToOwnServer(socket, name, 1000);
     socket.abort();
     return connected;
 }
@@ -69,6 +148,9 @@ LocalMessageServer::LocalMessageServer(QString name, Handler handler, QObject* p
       server_(new QLocalServer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &LocalMessageServer::Accept);
+    auto* watch = new QTimer(this);
+    connect(watch, &QTimer::timeout, this, &LocalMessageServer::ListenAgainIfClosed);
+    watch->start(kListenCheckMs);
 }
 
 LocalMessageServer::~LocalMessageServer() {
@@ -82,8 +164,30 @@ bool LocalMessageServer::Listen() {
         return false;
     }
     const QString path = LocalSocketPath(name_);
+    if (path.isEmpty()) {
+        return false;
+    }
     QLocalServer::removeServer(path);
-    return server_->listen(path);
+    wanted_ = server_->listen(path);
+    return wanted_;
+}
+
+bool LocalMessageServer::IsListening() const {
+    return server_->isListening();
+}
+
+void LocalMessageServer::ListenAgainIfClosed() {
+    if (!wanted_ || server_->isListening()) {
+        return;
+    }
+    const QString path = LocalSocketPath(name_);
+    if (path.isEmpty() || LocalServerExists(name_)) {
+        return;
+    }
+    QLocalServer::removeServer(path);
+    if (server_->listen(path)) {
+        qWarning("Listening again on %s", qPrintable(path));
+    }
 }
 
 QString LocalMessageServer::ErrorString() const {
@@ -92,6 +196,11 @@ QString LocalMessageServer::ErrorString() const {
 
 void LocalMessageServer::Accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!PeerIsThisUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
         // A peer that never completes its request is dropped.

@@ -13,8 +13,10 @@ class QLocalSocket;
 //
 // A request is a 16-byte little-endian header (message, wParam, lParam, data
 // length) followed by the data; the answer is one little-endian 32-bit value.
-// The socket lives in $XDG_RUNTIME_DIR, else in the temporary directory with
-// the user id appended, and only its owner may connect.
+// The socket lives in $XDG_RUNTIME_DIR, else in a folder of the temporary
+// directory that belongs to the user alone ("plumora-<uid>", mode 0700);
+// only its owner may connect, and each side checks that the other runs as
+// the same user.
 struct LocalMessage {
     quint32 msg = 0;
     quint32 wParam = 0;
@@ -25,7 +27,18 @@ struct LocalMessage {
 // Largest data block a server accepts.
 constexpr int kMaxLocalMessageData = 64 * 1024;
 
+// Empty when no folder that belongs to the user alone can be had.
 QString LocalSocketPath(const QString& name);
+
+// Takes the lock file beside the socket of that name (flock, kept until the
+// process ends): true for the one process that holds it, so that "is one
+// running?" and "I am the one" are a single step. True again for the
+// process that holds it already.
+bool TakeLocalNameLock(const QString& name);
+
+// True when the process at the other end of the connected local socket
+// runs as this user.
+bool PeerIsThisUser(qintptr socketDescriptor);
 
 // Sends a message to the server of that name and waits for its answer.
 // Nothing when no server listens or it does not answer within the time-out.
@@ -44,15 +57,21 @@ class LocalMessageServer : public QObject {
     ~LocalMessageServer() override;
 
     // Starts listening. Fails when another live server has the name; a
-    // socket left behind by a dead process is removed first.
+    // socket left behind by a dead process is removed first. Once
+    // listening, the server listens again whenever the system closed it
+    // (accepting fails when the process runs out of file descriptors).
     bool Listen();
+    // Listening right now.
+    bool IsListening() const;
     QString ErrorString() const;
 
   private:
     void Accept();
     void Read(QLocalSocket* socket);
+    void ListenAgainIfClosed();
 
     QString name_;
     Handler handler_;
     QLocalServer* server_;
+    bool wanted_ = false;
 };

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
+#include <memory>
+#include <vector>
 
 #include "platform/autostart.h"
 #include "platform/local_messaging.h"
@@ -103,6 +105,55 @@ TEST_F(ProgramTest, RemoveSwitchDeletesLoginEntriesAndEndsWithoutAWindow) {
     EXPECT_FALSE(autostart::ReadExec(autostart::Scope::MachineWide, "Plumora").has_value());
     EXPECT_FALSE(LocalServerExists("Plumora"));
     EXPECT_FALSE(QFile::exists(dirs_.userSettingsFile())) << "nothing was started or saved";
+}
+
+}  // namespace
+
+namespace {
+
+// Starts close together (a double click) give one program: the others hand
+// their actions over to it and end.
+TEST_F(ProgramTest, StartsAtTheSameMomentGiveOneProgram) {
+    constexpr int kStarts = 5;
+    std::vector<std::unique_ptr<QProcess>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment_);
+        process->start(program_, {"/t", "95.5"});
+        starts.push_back(std::move(process));
+    }
+    int ended = 0;
+    for (auto& process : starts) {
+        ASSERT_TRUE(process->waitForStarted());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    // All but one end with the answer of the one that runs.
+    while (clock.elapsed() < 30000) {
+        ended = 0;
+        for (auto& process : starts) {
+            process->waitForFinished(20);
+            ended += process->state() == QProcess::NotRunning ? 1 : 0;
+        }
+        if (ended >= kStarts - 1) {
+            break;
+        }
+    }
+    ended = 0;
+    for (auto& process : starts) {
+        process->waitForFinished(500);
+        if (process->state() == QProcess::NotRunning) {
+            ++ended;
+            EXPECT_EQ(process->exitCode(), 1) << "handed over and accepted";
+        }
+    }
+    EXPECT_EQ(ended, kStarts - 1);
+    for (auto& process : starts) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            EXPECT_TRUE(process->waitForFinished(20000));
+        }
+    }
 }
 
 }  // namespace
