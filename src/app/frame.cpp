@@ -2,21 +2,38 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QSystemTrayIcon>
+#include <QUrl>
 
 #include "app/app.h"
 #include "app/archive_panel_wiring.h"
+#include "app/options_sheet.h"
 #include "app/radio_panel.h"
 #include "app/tab_window.h"
 #include "app/timer_panel.h"
 #include "archive/arch_dialog.h"
+#include "platform/clock.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
+#include "radio/radio_wizard.h"
 
 namespace {
 
 constexpr int kDelayedHideMs = 20000;
+
+// A help topic beside the program, or where it is installed.
+void OpenHelpTopic(const QString& topic) {
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString& folder : {dir + "/help/", dir + "/../share/plumora/help/"}) {
+        if (QFileInfo::exists(folder + topic)) {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder + topic));
+            return;
+        }
+    }
+}
 
 }  // namespace
 
@@ -58,6 +75,9 @@ bool SDIDecFrame::event(QEvent* event) {
             case WM_APPLY_SETTINGS:
                 ApplyWindowSettings();
                 app_.ApplyStartActions();
+                if (NeedsRadioWizard(app_.settings().radio)) {
+                    RunRadioWizard();
+                }
                 break;
             case WM_HIDE_TO_TRAY:
                 if (tray_ && tray_->isVisible() && app_.settings().general.minimizeOnStart) {
@@ -89,6 +109,36 @@ void SDIDecFrame::ApplyWindowSettings() {
         }
     }
     UpdateTrayIcon();
+}
+
+void SDIDecFrame::ShowPreferences() {
+    if (findChild<TOptionsSheet*>() != nullptr) {
+        return;  // already open
+    }
+    OptionsSheetHooks hooks;
+    hooks.setTopmost = [this](bool onTop) { SetTopmost(onTop); };
+    hooks.openHelp = OpenHelpTopic;
+    hooks.frequency = [this] { return radio_->frequency(); };
+    hooks.hasAmBand = [this] { return radio_->device().HasAmBand(); };
+    auto* sheet = new TOptionsSheet(app_.settings(), std::move(hooks), Clock::System(), this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &QDialog::finished, this, [this] {
+        ApplyWindowSettings();
+        app_.SaveSettings();
+    });
+    sheet->open();
+}
+
+void SDIDecFrame::RunRadioWizard() {
+    if (findChild<TRadioWizard*>() != nullptr) {
+        return;
+    }
+    auto* wizard = new TRadioWizard(app_.settings().radio, app_.settings().sound,
+                                    SystemTunerLister(), SoundDeviceSources::System(), this);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    connect(wizard, &TRadioWizard::helpRequested, this, OpenHelpTopic);
+    connect(wizard, &QDialog::finished, this, [this] { PostMessage(tabs_, WM_RADIO_RESET); });
+    wizard->open();
 }
 
 void SDIDecFrame::SetTopmost(bool topmost) {

@@ -29,6 +29,10 @@ class SDIDecFrame : public QMainWindow {
     // icon does not keep the program alive.
     void RequestExit();
 
+    // The "Options" sheet; when it closes the window settings are applied
+    // again and all settings saved.
+    void ShowPreferences();
+
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -41,6 +45,7 @@ class SDIDecFrame : public QMainWindow {
     void StartDelayedHide();
     void CancelDelayedHide();
     void BringToFront();
+    void RunRadioWizard();
 
     App& app_;
     TWin95TabWindow* tabs_;

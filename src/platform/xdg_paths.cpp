@@ -23,6 +23,10 @@ QString FirstConfigDir() {
     return first.isEmpty() ? QStringLiteral("/etc/xdg") : first;
 }
 
+QString DataHome() {
+    return FromEnv("XDG_DATA_HOME", QDir::homePath() + "/.local/share");
+}
+
 QString StateHome() {
     return FromEnv("XDG_STATE_HOME", QDir::homePath() + "/.local/state");
 }

@@ -10,6 +10,8 @@ namespace xdg {
 QString ConfigHome();
 // First entry of $XDG_CONFIG_DIRS, else /etc/xdg
 QString FirstConfigDir();
+// $XDG_DATA_HOME, else ~/.local/share
+QString DataHome();
 // $XDG_STATE_HOME, else ~/.local/state
 QString StateHome();
 // $XDG_RUNTIME_DIR when it names an existing directory, else empty

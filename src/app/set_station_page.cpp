@@ -1,0 +1,187 @@
+#include "app/set_station_page.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/preset_table.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr float kOccupied = 0.1f;
+
+bool IsAmFrequency(float f) {
+    return f >= 0.5f && f <= 2.0f;
+}
+
+}  // namespace
+
+int StationPageBank(int bank, bool previous, bool hasAm) {
+    if (previous) {
+        --bank;
+        if (bank <= 0) {
+            bank = hasAm ? 8 : 4;
+        }
+        return bank;
+    }
+    ++bank;
+    if ((bank > 4 && !hasAm) || bank > 8 || bank <= 0) {
+        bank = 1;
+    }
+    return bank;
+}
+
+QString StationPageBankLabel(int bank) {
+    return bank <= 4 ? QString::asprintf("&FM%d", bank) : QString::asprintf("&AM%d", bank - 4);
+}
+
+QStringList StationRows(const PresetTable& table, int bank) {
+    QStringList rows;
+    for (int k = 0; k < PresetTable::kPresetsPerBank; ++k) {
+        const int index = PresetTable::IndexOf(bank, k);
+        const float f = table.GetFrequency(index);
+        if (f < kOccupied) {
+            rows << QString();
+        } else if (IsAmFrequency(f)) {
+            rows << QString::asprintf("%3.1f AM   ", f * 100.0) + table.GetName(index);
+        } else {
+            rows << QString::asprintf("%3.2f   ", f) + table.GetName(index);
+        }
+    }
+    return rows;
+}
+
+int NewStationRow(const PresetTable& table, int bank, int selectedRow) {
+    if (selectedRow >= 0 && selectedRow < PresetTable::kPresetsPerBank &&
+        table.GetFrequency(PresetTable::IndexOf(bank, selectedRow)) < kOccupied) {
+        return selectedRow;
+    }
+    for (int k = 0; k < PresetTable::kPresetsPerBank; ++k) {
+        if (table.GetFrequency(PresetTable::IndexOf(bank, k)) < kOccupied) {
+            return k;
+        }
+    }
+    return -1;
+}
+
+float FrequencyForBank(float frequency, int bank) {
+    if (bank > 4) {
+        return frequency > 2.0f ? 0.52f : frequency;
+    }
+    return frequency < 87.0f ? 89.9f : frequency;
+}
+
+TSetStation::TSetStation(PresetTable& table, int bank, std::function<float()> frequency,
+                         std::function<bool()> hasAmBand, StationEditor editor, QWidget* parent)
+    : TPropertyPage(parent),
+      table_(table),
+      bank_(bank >= 1 && bank <= 8 ? bank : 1),
+      frequency_(std::move(frequency)),
+      hasAmBand_(std::move(hasAmBand)),
+      editor_(std::move(editor)) {
+    setObjectName("Stations");
+    list_ = new QListWidget(this);
+    list_->setObjectName("stations");
+    list_->setMinimumWidth(260);
+    bankButton_ = new QPushButton(this);
+    bankButton_->setObjectName("bank");
+    auto* add = new QPushButton("&New station", this);
+    auto* edit = new QPushButton("&Edit", this);
+    auto* remove = new QPushButton("De&lete", this);
+    auto* up = new QPushButton("Move &Up", this);
+    auto* down = new QPushButton("Move &Down", this);
+    add->setObjectName("new");
+    edit->setObjectName("edit");
+    remove->setObjectName("delete");
+    up->setObjectName("up");
+    down->setObjectName("down");
+    add->setEnabled(static_cast<bool>(editor_));
+    edit->setEnabled(static_cast<bool>(editor_));
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {bankButton_, add, edit, remove, up, down}) {
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(list_, 1);
+    layout->addLayout(buttons);
+
+    connect(bankButton_, &QPushButton::clicked, this,
+            [this] { ChangeBank(QApplication::keyboardModifiers().testFlag(Qt::ShiftModifier)); });
+    connect(add, &QPushButton::clicked, this, &TSetStation::NewStation);
+    connect(edit, &QPushButton::clicked, this, &TSetStation::EditStation);
+    connect(remove, &QPushButton::clicked, this, &TSetStation::DeleteStation);
+    connect(up, &QPushButton::clicked, this, [this] { MoveStation(-1); });
+    connect(down, &QPushButton::clicked, this, [this] { MoveStation(1); });
+    connect(list_, &QListWidget::itemDoubleClicked, this, &TSetStation::EditStation);
+    Refresh();
+}
+
+int TSetStation::selectedRow() const {
+    const QList<QListWidgetItem*> selected = list_->selectedItems();
+    return selected.isEmpty() ? -1 : list_->row(selected.first());
+}
+
+void TSetStation::Refresh() {
+    bankButton_->setText(StationPageBankLabel(bank_));
+    const int selected = selectedRow();
+    list_->clear();
+    list_->addItems(StationRows(table_, bank_));
+    if (selected >= 0) {
+        list_->setCurrentRow(selected);
+    }
+}
+
+void TSetStation::ChangeBank(bool previous) {
+    bank_ = StationPageBank(bank_, previous, hasAmBand_ && hasAmBand_());
+    list_->clearSelection();
+    Refresh();
+}
+
+void TSetStation::NewStation() {
+    const int row = NewStationRow(table_, bank_, selectedRow());
+    if (row < 0) {
+        MessageBox(kBankFullMessage, kBankFullCaption, MessageIcon::Information);
+        return;
+    }
+    const int index = PresetTable::IndexOf(bank_, row);
+    const float current = frequency_ ? frequency_() : 89.9f;
+    table_.Set(index, FrequencyForBank(current, bank_), QString());
+    if (!editor_ || !editor_(table_, index, table_.GetFrequency(index), this)) {
+        table_.Clear(index);
+    }
+    Refresh();
+}
+
+void TSetStation::EditStation() {
+    const int row = std::max(selectedRow(), 0);
+    const int index = PresetTable::IndexOf(bank_, row);
+    if (editor_) {
+        editor_(table_, index, table_.GetFrequency(index), this);
+    }
+    Refresh();
+}
+
+void TSetStation::DeleteStation() {
+    const int row = selectedRow();
+    if (row < 0) {
+        return;
+    }
+    table_.Clear(PresetTable::IndexOf(bank_, row));
+    Refresh();
+}
+
+void TSetStation::MoveStation(int step) {
+    const int row = selectedRow();
+    const int target = row + step;
+    if (row < 0 || target < 0 || target >= PresetTable::kPresetsPerBank) {
+        return;
+    }
+    table_.Swap(PresetTable::IndexOf(bank_, row), PresetTable::IndexOf(bank_, target));
+    Refresh();
+    list_->setCurrentRow(target);
+}

@@ -1,0 +1,232 @@
+#include "radio/set_radio_page.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "platform/message_box.h"
+#include "platform/v4l2_tuner.h"
+#include "prefs/settings_values.h"
+#include "radio/radio_settings.h"
+
+namespace {
+
+bool IsTunerModel(int id) {
+    return id == 11 || id == 15 || id == 18 || id == 19;
+}
+
+}  // namespace
+
+TunerLister SystemTunerLister() {
+    return [] {
+        QStringList names;
+        for (const V4l2RadioTunerInfo& info : EnumerateRadioTuners(V4l2Layer::System())) {
+            names << info.cardName;
+        }
+        return names;
+    };
+}
+
+std::vector<ModelRow> SortedModelRows() {
+    std::vector<ModelRow> rows;
+    for (const RadioModel& model : RadioModels()) {
+        rows.push_back({QString::fromLatin1(model.name), model.id});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const ModelRow& a, const ModelRow& b) {
+        return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+    });
+    return rows;
+}
+
+int ModelRowOf(const std::vector<ModelRow>& rows, int configuredModel) {
+    for (int pass = 0; pass < 2; ++pass) {
+        const int wanted = pass == 0 ? configuredModel : kNoRadioModelRow;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].id == wanted) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    return -1;
+}
+
+PortListFill FillPortList(int chosenModel, const RadioSettings& configured,
+                          const QStringList& tuners) {
+    PortListFill fill;
+    const RadioModel* model = FindRadioModel(chosenModel);
+    if (model == nullptr) {
+        return fill;
+    }
+    fill.entries = PortChoicesFor(model->ports, tuners);
+    if (fill.entries.empty()) {
+        return fill;
+    }
+    fill.selected = 0;
+    if (IsTunerModel(configured.vendor)) {
+        if (model->ports == PortList::E && !configured.portString.isEmpty()) {
+            for (size_t i = 0; i < fill.entries.size(); ++i) {
+                if (fill.entries[i].text.startsWith(configured.portString, Qt::CaseInsensitive)) {
+                    fill.selected = static_cast<int>(i);
+                    break;
+                }
+            }
+        }
+        return fill;
+    }
+    for (size_t i = 1; i < fill.entries.size(); ++i) {
+        if (fill.entries[i].port == configured.portAddress) {
+            fill.selected = static_cast<int>(i);
+        }
+    }
+    return fill;
+}
+
+TSetRadio::TSetRadio(RadioSettings& settings, int wizardButtons, TunerLister tuners,
+                     QWidget* parent)
+    : TPropertyPage(parent),
+      settings_(settings),
+      wizardButtons_(wizardButtons),
+      tuners_(std::move(tuners)) {
+    setObjectName("Radio");
+    models_ = new QListWidget(this);
+    models_->setObjectName("models");
+    ports_ = new QComboBox(this);
+    ports_->setObjectName("ports");
+    ports_->setMinimumContentsLength(24);
+    auto* modelLabel = new QLabel("Radio card &model", this);
+    modelLabel->setBuddy(models_);
+    auto* portLabel = new QLabel("&Port address or device for radio", this);
+    portLabel->setBuddy(ports_);
+    auto* help = new QPushButton("&Help", this);
+    help->setObjectName("help");
+
+    auto* exitGroup = new QGroupBox("On program &exit", this);
+    exitMute_ = new QRadioButton("M&ute", exitGroup);
+    exitNoMute_ = new QRadioButton("&No mute", exitGroup);
+    exitAsk_ = new QRadioButton("&Ask", exitGroup);
+    auto* exitLayout = new QVBoxLayout(exitGroup);
+    for (QRadioButton* b : {exitMute_, exitNoMute_, exitAsk_}) {
+        exitLayout->addWidget(b);
+    }
+    auto* startGroup = new QGroupBox("On program &start", this);
+    startMute_ = new QRadioButton("Mute", startGroup);
+    startNoMute_ = new QRadioButton("No mute", startGroup);
+    startLast_ = new QRadioButton("Last state", startGroup);
+    auto* startLayout = new QVBoxLayout(startGroup);
+    for (QRadioButton* b : {startMute_, startNoMute_, startLast_}) {
+        startLayout->addWidget(b);
+    }
+    exitMute_->setObjectName("exitMute");
+    exitNoMute_->setObjectName("exitNoMute");
+    exitAsk_->setObjectName("exitAsk");
+    startMute_->setObjectName("startMute");
+    startNoMute_->setObjectName("startNoMute");
+    startLast_->setObjectName("startLast");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(modelLabel);
+    layout->addWidget(models_, 1);
+    layout->addWidget(portLabel);
+    auto* portRow = new QHBoxLayout;
+    portRow->addWidget(ports_, 1);
+    portRow->addWidget(help);
+    layout->addLayout(portRow);
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(exitGroup);
+    groups->addWidget(startGroup);
+    layout->addLayout(groups);
+    layout->addWidget(
+        new QLabel("All trademarks are the properties of their respective owners.", this));
+
+    const std::vector<ModelRow> rows = SortedModelRows();
+    for (const ModelRow& row : rows) {
+        auto* item = new QListWidgetItem(row.name, models_);
+        item->setData(Qt::UserRole, row.id);
+    }
+    models_->setCurrentRow(ModelRowOf(rows, settings_.vendor));
+    FillPorts();
+    (settings_.onExit == kOnExitMute     ? exitMute_
+     : settings_.onExit == kOnExitNoMute ? exitNoMute_
+                                         : exitAsk_)
+        ->setChecked(true);
+    (settings_.startMute == kStartMute     ? startMute_
+     : settings_.startMute == kStartNoMute ? startNoMute_
+                                           : startLast_)
+        ->setChecked(true);
+
+    connect(models_, &QListWidget::currentRowChanged, this, &TSetRadio::FillPorts);
+    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(kRadioHelpTopic); });
+}
+
+void TSetRadio::FillPorts() {
+    ports_->clear();
+    portEntries_.clear();
+    const QListWidgetItem* item = models_->currentItem();
+    if (item == nullptr || !item->isSelected()) {
+        return;
+    }
+    const int model = item->data(Qt::UserRole).toInt();
+    const RadioModel* row = FindRadioModel(model);
+    const QStringList tuners =
+        row && row->ports == PortList::E && tuners_ ? tuners_() : QStringList();
+    const PortListFill fill = FillPortList(model, settings_, tuners);
+    portEntries_ = fill.entries;
+    for (const PortChoice& entry : portEntries_) {
+        ports_->addItem(entry.text);
+    }
+    ports_->setCurrentIndex(fill.selected);
+}
+
+bool TSetRadio::modelChosen() const {
+    const QListWidgetItem* item = models_->currentItem();
+    return item != nullptr && item->isSelected();
+}
+
+RadioPageChoice TSetRadio::choice() const {
+    RadioPageChoice c;
+    if (modelChosen()) {
+        c.model = models_->currentItem()->data(Qt::UserRole).toInt();
+    }
+    const int port = ports_->currentIndex();
+    if (port >= 0 && port < static_cast<int>(portEntries_.size())) {
+        c.port = portEntries_[port].port;
+    }
+    c.portText = ports_->currentText().left(settings_values::kMaxTextLength);
+    c.onExit = exitMute_->isChecked()  ? kOnExitMute
+               : exitAsk_->isChecked() ? kOnExitAsk
+                                       : kOnExitNoMute;
+    c.startMute = startMute_->isChecked()   ? kStartMute
+                  : startLast_->isChecked() ? kStartLastState
+                                            : kStartNoMute;
+    return c;
+}
+
+void TSetRadio::Apply() {
+    const RadioPageChoice c = choice();
+    if (c.model == kNoRadioModel) {
+        return;  // nothing chosen: the configured radio stays
+    }
+    settings_.vendor = c.model;
+    settings_.portAddress = c.port;
+    settings_.portString = c.portText;
+    settings_.onExit = c.onExit;
+    settings_.startMute = c.startMute;
+}
+
+bool TSetRadio::StoreForWizard() {
+    const RadioPageChoice c = choice();
+    if (c.model == kNoRadioModel) {
+        MessageBox(kNoModelSelected, kNoModelCaption, MessageIcon::Error);
+        return false;
+    }
+    settings_.vendor = c.model;
+    settings_.portAddress = c.port;
+    settings_.onExit = c.onExit;
+    return true;
+}

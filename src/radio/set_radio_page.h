@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "prefs/property_page.h"
+#include "radio/radio_models.h"
+
+class QButtonGroup;
+class QComboBox;
+class QListWidget;
+class QRadioButton;
+struct RadioSettings;
+
+inline constexpr const char* kRadioHelpTopic = "PCRadios.html";
+inline constexpr const char* kNoModelSelected = "Please select radio device.";
+inline constexpr const char* kNoModelCaption = "Radio Select";
+
+// Wizard buttons a page asks for when it becomes active.
+enum WizardButtons : int { kWizardBack = 1, kWizardNext = 2, kWizardFinish = 4 };
+
+// The names of the installed TV tuner devices (list E).
+using TunerLister = std::function<QStringList()>;
+TunerLister SystemTunerLister();
+
+struct ModelRow {
+    QString name;
+    int id;
+};
+// The model rows sorted by name, ignoring case.
+std::vector<ModelRow> SortedModelRows();
+// The row a configured model selects: its own, or "<no radio>" for a model
+// without a row.
+int ModelRowOf(const std::vector<ModelRow>& rows, int configuredModel);
+
+struct PortListFill {
+    std::vector<PortChoice> entries;
+    int selected = -1;
+};
+// The port list of the model chosen on the page. A TV tuner model that is
+// configured selects the tuner its port text begins with; other configured
+// models select the last entry after the first whose value is the
+// configured port, else the first entry.
+PortListFill FillPortList(int chosenModel, const RadioSettings& configured,
+                          const QStringList& tuners);
+
+// What the Radio page shows when it is confirmed.
+struct RadioPageChoice {
+    int model = kNoRadioModel;
+    int port = kNoPortValue;
+    QString portText;
+    int onExit = kOnExitMute;
+    int startMute = kStartMute;
+};
+
+// "Radio": the radio model, its port, and what happens to the radio at
+// program start and exit.
+class TSetRadio : public TPropertyPage {
+    Q_OBJECT
+  public:
+    // wizardButtons: 0 in the Options sheet; Back and Next in the first-run
+    // wizard.
+    TSetRadio(RadioSettings& settings, int wizardButtons = 0,
+              TunerLister tuners = SystemTunerLister(), QWidget* parent = nullptr);
+
+    void Apply() override;
+    // Back or Next in the wizard: false, with the message, when no model is
+    // chosen; else stores model, port and the exit rule.
+    bool StoreForWizard();
+
+    RadioPageChoice choice() const;
+    int wizardButtons() const { return wizardButtons_; }
+    bool modelChosen() const;
+
+  private:
+    void FillPorts();
+
+    RadioSettings& settings_;
+    int wizardButtons_;
+    TunerLister tuners_;
+    QListWidget* models_;
+    QComboBox* ports_;
+    std::vector<PortChoice> portEntries_;
+    QRadioButton* exitMute_;
+    QRadioButton* exitNoMute_;
+    QRadioButton* exitAsk_;
+    QRadioButton* startMute_;
+    QRadioButton* startNoMute_;
+    QRadioButton* startLast_;
+};
