@@ -12,6 +12,7 @@
 #include "app/archive_panel_wiring.h"
 #include "app/options_sheet.h"
 #include "app/radio_panel.h"
+#include "app/station_dialog.h"
 #include "app/tab_window.h"
 #include "app/timer_panel.h"
 #include "archive/arch_dialog.h"
@@ -43,6 +44,7 @@ SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this))
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
     tabs_->AddPanel(radio_, "Radio");
+    connect(radio_, &TAppDialog::preferencesRequested, this, &SDIDecFrame::ShowPreferences);
     tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
@@ -120,6 +122,10 @@ void SDIDecFrame::ShowPreferences() {
     hooks.openHelp = OpenHelpTopic;
     hooks.frequency = [this] { return radio_->frequency(); };
     hooks.hasAmBand = [this] { return radio_->device().HasAmBand(); };
+    hooks.editStation = [](PresetTable& table, int index, float frequency, QWidget* parent) {
+        TStationDialog dialog(table, index, frequency, parent);
+        return dialog.exec() == QDialog::Accepted;
+    };
     auto* sheet = new TOptionsSheet(app_.settings(), std::move(hooks), Clock::System(), this);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     connect(sheet, &QDialog::finished, this, [this] {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/preset_buttons.h"
 #include "app/preset_table.h"
 #include "platform/message_box.h"
 
@@ -18,21 +19,6 @@ bool IsAmFrequency(float f) {
 }
 
 }  // namespace
-
-int StationPageBank(int bank, bool previous, bool hasAm) {
-    if (previous) {
-        --bank;
-        if (bank <= 0) {
-            bank = hasAm ? 8 : 4;
-        }
-        return bank;
-    }
-    ++bank;
-    if ((bank > 4 && !hasAm) || bank > 8 || bank <= 0) {
-        bank = 1;
-    }
-    return bank;
-}
 
 QString StationPageBankLabel(int bank) {
     return bank <= 4 ? QString::asprintf("&FM%d", bank) : QString::asprintf("&AM%d", bank - 4);
@@ -137,7 +123,8 @@ void TSetStation::Refresh() {
 }
 
 void TSetStation::ChangeBank(bool previous) {
-    bank_ = StationPageBank(bank_, previous, hasAmBand_ && hasAmBand_());
+    const bool hasAm = hasAmBand_ && hasAmBand_();
+    bank_ = previous ? presets::PreviousBank(bank_, hasAm) : presets::NextBank(bank_, hasAm);
     list_->clearSelection();
     Refresh();
 }

@@ -18,8 +18,6 @@ inline constexpr const char* kBankFullCaption = "No empty stations";
 using StationEditor =
     std::function<bool(PresetTable& table, int index, float frequency, QWidget* parent)>;
 
-// The page's bank after a click on its bank button (Shift: previous).
-int StationPageBank(int bank, bool previous, bool hasAm);
 // "&FM1" to "&FM4", "&AM1" to "&AM4".
 QString StationPageBankLabel(int bank);
 // The eight rows of a bank: "%3.2f   %s" for FM, "%3.1f AM   %s" (x100)
