@@ -48,6 +48,9 @@ QLineEdit* TimeEdit(int hour, int minute, QWidget* parent) {
     auto* edit = new QLineEdit(FormatEventTime(hour, minute), parent);
     edit->setMaxLength(kMaxEventFieldLength);
     edit->setValidator(new CharacterValidator(IsEventTimeCharAllowed, edit));
+    // Room for the longest usual time, such as "12:15 am".
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00:00 pm")) +
+                          edit->fontMetrics().averageCharWidth() * 3);
     return edit;
 }
 
@@ -65,6 +68,7 @@ TEventDialog::TEventDialog(const ScheduledEvent& event, const PresetStations& pr
     name_ = new QLineEdit(event.name, this);
     name_->setMaxLength(kMaxEventFieldLength);
     name_->setValidator(new CharacterValidator(IsEventNameCharAllowed, name_));
+    name_->setMinimumWidth(name_->fontMetrics().averageCharWidth() * 28);
 
     station_ = EditableBox(this);
     const StationChoices choices = MakeStationChoices(presets, event.frequency);

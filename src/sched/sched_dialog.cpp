@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -104,6 +105,18 @@ void TSchedDialog::ShowRow(QTreeWidgetItem* item) const {
     }
 }
 
+void TSchedDialog::FitColumns() {
+    // The columns start at their usual widths and grow to show every text.
+    for (int column = 0; column < kEventColumnCount; ++column) {
+        const int needed =
+            std::max(static_cast<const QAbstractItemView*>(list_)->sizeHintForColumn(column),
+                     list_->header()->sectionSizeHint(column));
+        if (needed > list_->columnWidth(column)) {
+            list_->setColumnWidth(column, needed);
+        }
+    }
+}
+
 void TSchedDialog::Refill() {
     list_->clear();
     QList<QTreeWidgetItem*> rows;
@@ -111,6 +124,7 @@ void TSchedDialog::Refill() {
         rows.append(MakeRow(i));
     }
     list_->addTopLevelItems(rows);
+    FitColumns();
     enable_->setChecked(table_.timerEnable());
 }
 
@@ -166,6 +180,7 @@ void TSchedDialog::EditEvent() {
     if (accepted) {
         table_.Replace(index, dialog.event());
         ShowRow(row);
+        FitColumns();
     }
     Save();
     if (accepted) {
@@ -210,6 +225,16 @@ void TSchedDialog::SortBy(int column) {
                                    sort_.direction()) < 0;
     });
     list_->addTopLevelItems(rows);
+}
+
+QSize TSchedDialog::sizeHint() const {
+    // Wide enough for every column without scrolling.
+    QSize hint = QWidget::sizeHint();
+    const int listWidth = list_->header()->length() + 2 * list_->frameWidth() +
+                          list_->verticalScrollBar()->sizeHint().width();
+    const int extra = hint.width() - list_->sizeHint().width();
+    hint.setWidth(std::max(hint.width(), listWidth + std::max(extra, 0)));
+    return hint;
 }
 
 bool TSchedDialog::event(QEvent* event) {

@@ -48,6 +48,8 @@ class TSchedDialog : public QWidget {
     QPushButton* deleteButton() const { return delete_; }
     QPushButton* editButton() const { return edit_; }
 
+    QSize sizeHint() const override;
+
   protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -55,6 +57,7 @@ class TSchedDialog : public QWidget {
   private:
     QTreeWidgetItem* MakeRow(int index) const;
     void ShowRow(QTreeWidgetItem* item) const;
+    void FitColumns();
     void Save();
 
     EventTable& table_;
