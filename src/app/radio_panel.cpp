@@ -1,4 +1,6 @@
 #include "app/radio_panel.h"
+#include "app/panel_record_view.h"
+#include "app/record_control.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -55,7 +57,9 @@ TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool deb
     : QWidget(parent),
       settings_(settings),
       actions_(actions),
-      tuner_(new TunerControl(settings, debugDisplay, std::move(factory), this)) {
+      tuner_(new TunerControl(settings, debugDisplay, std::move(factory), this)),
+      recordView_(std::make_unique<PanelRecordView>(*this)),
+      recordControl_(new RecordControl(*recordView_, settings, this)) {
     setObjectName("Radio");
     BuildLayout();
     tuner_->SetMixerWindow(this);
@@ -67,6 +71,7 @@ TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool deb
     connect(tuner_, &TunerControl::scanTicked, this, &TAppDialog::scheduleTick);
     periodic_.setInterval(kPeriodicMs);
     connect(&periodic_, &QTimer::timeout, this, &TAppDialog::scheduleTick);
+    connect(this, &TAppDialog::scheduleTick, recordControl_, &RecordControl::Tick);
     tuneRepeat_.setInterval(kTuneRepeatMs);
     connect(&tuneRepeat_, &QTimer::timeout, this, [this] { tuner_->Step(repeatFine_, repeatUp_); });
     display_->SetValue(tuning::DisplayValue(settings_.radioPanel.frequency));
@@ -74,6 +79,8 @@ TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool deb
 }
 
 TAppDialog::~TAppDialog() {
+    // A recording that still runs ends here, complete and tagged.
+    recordControl_->EndRecording();
     periodic_.stop();
     tuneRepeat_.stop();
     tuner_->ReleaseDevice();
@@ -322,12 +329,24 @@ void TAppDialog::ApplyActions() {
     }
 }
 
-void TAppDialog::StartEvent(int) {
-    LogWarning("record");
+void TAppDialog::StartEvent(int event) {
+    recordControl_->StartEvent(event);
 }
 
-void TAppDialog::StopEvent(int) {
-    LogWarning("stop record");
+void TAppDialog::StopEvent(int event) {
+    recordControl_->StopEvent(event);
+}
+
+void TAppDialog::SetArchivePanel(QWidget* archivePanel) {
+    recordControl_->SetArchivePanel(archivePanel);
+}
+
+bool TAppDialog::AskTuner() {
+    return AskTunerAllowed(settings_.radio.vendor);
+}
+
+SMixer* TAppDialog::inputMixer() const {
+    return tuner_->inputMixer();
 }
 
 bool TAppDialog::CanClose() {
@@ -351,7 +370,8 @@ bool TAppDialog::CanClose() {
 }
 
 int TAppDialog::AnswerTunerRequest(int group) {
-    return ::AnswerTunerRequest(group, settings_.radio.vendor, recording_,
+    const bool recordingNow = recording_ || recordControl_->starting();
+    return ::AnswerTunerRequest(group, settings_.radio.vendor, recordingNow,
                                 settings_.radioPanel.muted, [this] { ToggleMute(); });
 }
 
@@ -506,6 +526,8 @@ void TAppDialog::Command(unsigned id) {
         default:
             if (id >= cmd::kPresetFirst && id <= cmd::kPresetLast) {
                 PresetClicked(static_cast<int>(id - cmd::kPresetFirst));
+            } else {
+                recordControl_->ForwardPlaybackCommand(id);
             }
             break;
     }

@@ -2,13 +2,17 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "radio/radio_device_slot.h"
 
 class QLabel;
 class QPushButton;
 class QSlider;
+class RecordControl;
+class RecordControlView;
 class SMeter;
+class SMixer;
 class TLedFloat;
 class TPresetButtons;
 class TunerControl;
@@ -52,6 +56,13 @@ class TAppDialog : public QWidget {
     // Recording by hand or by the schedule.
     void StartEvent(int event);
     void StopEvent(int event);
+    RecordControl* recordControl() const { return recordControl_; }
+    // Playback commands go to this panel.
+    void SetArchivePanel(QWidget* archivePanel);
+    // Asks the TV application for the tuner; false when it keeps it.
+    bool AskTuner();
+    // The mixer of the wave input device; null when there is none.
+    SMixer* inputMixer() const;
 
     // Bank button: the next bank, or the previous one.
     void ChangeBank(bool previous);
@@ -139,4 +150,6 @@ class TAppDialog : public QWidget {
     bool repeatFine_ = false;
     bool memoryMode_ = false;
     bool recording_ = false;
+    std::unique_ptr<RecordControlView> recordView_;
+    RecordControl* recordControl_;
 };

@@ -1,12 +1,27 @@
 #include "archive/recording_file_settings.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "platform/settings_hive.h"
 #include "prefs/settings_values.h"
 
 QString RecordingFileSettings::DefaultRecordingDirectory() {
+    const QString music = MusicRecordingDirectory();
+    return music.isEmpty() ? FallbackRecordingDirectory() : music;
+}
+
+QString RecordingFileSettings::MusicRecordingDirectory() {
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty()) {
+        return {};
+    }
+    const QString folder = QDir(music).filePath(QStringLiteral("Plumora"));
+    return folder.size() > settings_values::kMaxTextLength ? QString() : folder;
+}
+
+QString RecordingFileSettings::FallbackRecordingDirectory() {
     const QString current = QDir::currentPath();
     return current.isEmpty() ? QDir::tempPath() : current.left(settings_values::kMaxTextLength);
 }

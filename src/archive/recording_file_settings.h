@@ -14,9 +14,15 @@ enum FileInstanceMode : quint8 {
 struct RecordingFileSettings {
     static constexpr int kDefaultFileSizeMb = 200;
 
+    // Where recordings go when no folder was chosen: the music folder plus
+    // "/Plumora", or the fallback when the desktop names no music folder.
+    // It is created when the first recording starts.
+    static QString DefaultRecordingDirectory();
+    // The user's music folder plus "/Plumora"; empty without a music folder.
+    static QString MusicRecordingDirectory();
     // The current directory, or the temporary directory when the current
     // one cannot be read.
-    static QString DefaultRecordingDirectory();
+    static QString FallbackRecordingDirectory();
 
     QString defaultDirectory = DefaultRecordingDirectory();  // may end with a separator
     int fileSize = kDefaultFileSizeMb;         // size limit in MB (1,048,576 bytes), at least 1

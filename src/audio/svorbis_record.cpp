@@ -334,6 +334,8 @@ bool SVorbisRecord::ProcessBuffer(bool explicitHeader, WaveHeader* header) {
     if (device_->AddBuffer(buffer) != kWaveOk) {
         LogWarning("Cannot add wave input buffer %d", static_cast<int>(buffer->user));
         ring_.Drop(buffer);
+        // The owner stops and starts the recorder to get its buffers back.
+        PostMessage(owner_, WM_RECORDER_RESTART, 1, 2);
         return false;
     }
     return true;

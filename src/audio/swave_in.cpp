@@ -215,6 +215,8 @@ bool SWaveIn::ProcessBuffer(bool explicitHeader, WaveHeader* header, bool writeD
         LogWarning("Cannot add wave input buffer %d", static_cast<int>(buffer->user));
         ring_.Drop(buffer);
         dropped_.fetch_add(1);
+        // The owner stops and starts the recorder to get its buffers back.
+        PostMessage(owner_, WM_RECORDER_RESTART, 1, 2);
         return false;
     }
     PostMessage(owner_, WM_AUDIO_PROGRESS);
