@@ -12,6 +12,7 @@
 #include "app/archive_panel_wiring.h"
 #include "app/options_sheet.h"
 #include "app/radio_panel.h"
+#include "app/record_control.h"
 #include "app/station_dialog.h"
 #include "app/tab_window.h"
 #include "app/timer_panel.h"
@@ -48,6 +49,8 @@ SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this))
     tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
+    radio_->SetArchivePanel(archive_);
+    radio_->recordControl()->SetRecentRecordings(&app_.recentRecordings());
     setCentralWidget(tabs_);
 
     QMenu* file = menuBar()->addMenu("&File");
@@ -220,6 +223,8 @@ void SDIDecFrame::closeEvent(QCloseEvent* event) {
     }
 
     if (closes) {
+        // A recording that runs ends now, complete and tagged.
+        radio_->recordControl()->EndRecording();
         event->accept();
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     } else {

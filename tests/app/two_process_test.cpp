@@ -2,14 +2,18 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
 #include <memory>
 #include <vector>
 
+#include "media/media_file.h"
+#include "media/rec_file.h"
 #include "platform/autostart.h"
 #include "platform/local_messaging.h"
+#include "support/alsa_test_devices.h"
 #include "support/scoped_xdg_dirs.h"
 
 namespace {
@@ -24,6 +28,27 @@ class ProgramTest : public ::testing::Test {
         ASSERT_TRUE(QFile::copy(PLUMORA_EXECUTABLE, program_));
         environment_ = QProcessEnvironment::systemEnvironment();
         environment_.insert("QT_QPA_PLATFORM", "offscreen");
+        // Recordings go to the music folder of the test, from the test's
+        // capture device.
+        environment_.insert("ALSA_CONFIG_PATH", devices_.Path("asound.conf"));
+    }
+
+    QString MusicDir() const { return dirs_.root() + "/music"; }
+    QString RecordingPath(const QString& name) const { return MusicDir() + "/Plumora/" + name; }
+
+    static std::string Item(const QString& path) {
+        RecFile file(QFile::encodeName(path).toStdString(), nullptr, kOpenRead, false);
+        return file.GetTag(kTimecodeTagName).value_or("");
+    }
+
+    // Waits until the recording holds more than a few buffers.
+    void WaitForRecording(const QString& path) {
+        QElapsedTimer clock;
+        clock.start();
+        while (QFileInfo(path).size() < 100000) {
+            ASSERT_LT(clock.elapsed(), 30000) << "nothing recorded into " << path.toStdString();
+            QThread::msleep(50);
+        }
     }
 
     void TearDown() override {
@@ -34,6 +59,13 @@ class ProgramTest : public ::testing::Test {
     }
 
     void StartFirst(const QStringList& arguments = {}) {
+        QDir().mkpath(dirs_.configHome());
+        QFile userDirs(dirs_.configHome() + "/user-dirs.dirs");
+        ASSERT_TRUE(userDirs.open(QIODevice::WriteOnly));
+        userDirs.write("XDG_MUSIC_DIR=\"" + MusicDir().toUtf8() + "\"\n");
+        userDirs.close();
+        QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
+        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
         first_.setProcessEnvironment(environment_);
         first_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         first_.start(program_, arguments);
@@ -66,6 +98,7 @@ class ProgramTest : public ::testing::Test {
     }
 
     ScopedXdgDirs dirs_;
+    AlsaTestDevices devices_;
     QString program_;
     QProcessEnvironment environment_;
     QProcess first_;
@@ -82,6 +115,42 @@ TEST_F(ProgramTest, SecondStartHandsItsActionsOverAndExitsWithTheAnswer) {
     QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
     EXPECT_EQ(user.value("Mute").toByteArray(), QByteArray(1, 1));
     EXPECT_EQ(user.value("Frequency").toString(), "95.5000");
+}
+
+TEST_F(ProgramTest, RecordAndStopFromASecondStartLeaveATaggedRecordingInTheMusicFolder) {
+    StartFirst();
+    EXPECT_EQ(RunSecond({"/r"}), 1);
+    const QString path = RecordingPath("lstav_1.wav");
+    WaitForRecording(path);
+    EXPECT_EQ(RunSecond({"/s"}), 1);
+    QElapsedTimer clock;
+    clock.start();
+    while (!Log().contains("stop record\r\n") || Item(path).empty()) {
+        ASSERT_LT(clock.elapsed(), 30000) << Log().toStdString();
+        QThread::msleep(50);
+    }
+    EXPECT_EQ(TerminateFirst(), 0);
+    EXPECT_NE(Item(path).find("EVENT <unscheduled>\r\nSTATION 89.9000\r\n"), std::string::npos)
+        << Item(path);
+    QProcess sox;
+    sox.start("sox", {"--i", "-D", path});
+    ASSERT_TRUE(sox.waitForFinished(20000));
+    EXPECT_EQ(sox.exitCode(), 0);
+    EXPECT_GT(sox.readAllStandardOutput().trimmed().toDouble(), 0.5);
+}
+
+TEST_F(ProgramTest, TerminationWhileRecordingEndsTheRecordingCompleteAndTagged) {
+    StartFirst({"/r"});
+    const QString path = RecordingPath("lstav_1.wav");
+    WaitForRecording(path);
+    EXPECT_EQ(TerminateFirst(), 0);
+    EXPECT_TRUE(Log().contains("stop record\r\n"));
+    EXPECT_NE(Item(path).find("EVENT <unscheduled>"), std::string::npos);
+    QProcess sox;
+    sox.start("sox", {"--i", "-s", path});
+    ASSERT_TRUE(sox.waitForFinished(20000));
+    EXPECT_EQ(sox.exitCode(), 0);
+    EXPECT_GT(sox.readAllStandardOutput().trimmed().toLongLong(), 10000);
 }
 
 TEST_F(ProgramTest, TerminationSavesBothHives) {

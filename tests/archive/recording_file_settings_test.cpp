@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "archive/recording_file_settings.h"
@@ -17,9 +18,10 @@ class RecordingFileSettingsTest : public SettingsStoreTest {
     }
 };
 
-TEST_F(RecordingFileSettingsTest, FreshInstallationRecordsIntoTheCurrentDirectory) {
+TEST_F(RecordingFileSettingsTest, FreshInstallationRecordsIntoThePlumoraFolderOfTheMusicFolder) {
     const RecordingFileSettings s = Load();
-    EXPECT_EQ(s.defaultDirectory, QDir::currentPath());
+    EXPECT_EQ(s.defaultDirectory,
+              QStandardPaths::writableLocation(QStandardPaths::MusicLocation) + "/Plumora");
     EXPECT_EQ(s.fileSize, 200);
     EXPECT_EQ(s.improvedFilePattern, "");
     EXPECT_EQ(s.instanceMode(), InstanceAlways);
@@ -32,7 +34,7 @@ TEST_F(RecordingFileSettingsTest, WithoutAReadableCurrentDirectoryTheTempDirIsTh
     ASSERT_TRUE(QDir().mkdir(gone));
     ASSERT_TRUE(QDir::setCurrent(gone));
     ASSERT_TRUE(QDir().rmdir(gone));
-    const QString directory = RecordingFileSettings::DefaultRecordingDirectory();
+    const QString directory = RecordingFileSettings::FallbackRecordingDirectory();
     ASSERT_TRUE(QDir::setCurrent(previous));
     EXPECT_EQ(directory, QDir::tempPath());
 }
@@ -65,7 +67,7 @@ TEST_F(RecordingFileSettingsTest, DamagedValuesLoadAsDefaultsAndLongTextsAreCut)
     const RecordingFileSettings s = Load();
     EXPECT_EQ(s.fileSize, 200);
     EXPECT_EQ(s.fileInstanceMode, InstanceAlways);
-    EXPECT_EQ(s.defaultDirectory, QDir::currentPath());
+    EXPECT_EQ(s.defaultDirectory, RecordingFileSettings::DefaultRecordingDirectory());
     EXPECT_EQ(s.improvedFilePattern, QString(259, 'p'));
 }
 

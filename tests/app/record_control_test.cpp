@@ -1,0 +1,382 @@
+#include "app/record_control.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "app/action_block.h"
+#include "app/radio_panel.h"
+#include "app/recent_recordings.h"
+#include "app/settings_records.h"
+#include "audio/srecord.h"
+#include "audio/tone_files.h"
+#include "audio/wave_test_files.h"
+#include "media/media_file.h"
+#include "media/rec_file.h"
+#include "platform/codec_manager.h"
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
+#include "support/alsa_test_devices.h"
+#include "support/fake_clock.h"
+#include "support/message_box_recorder.h"
+#include "support/scoped_xdg_dirs.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr int kCdBytesPerSecond = 44100 * 4;
+
+TEST(RecordStatusText, SizeAndDurationAsTheRecordingGrows) {
+    EXPECT_EQ(RecordControl::StatusText("lstav_1.wav", 536871, 105000),
+              "lstav_1.wav 0.512MB  0:05");
+    const int64_t hourAndMore = int64_t{3909} * 3300;  // 1:05:09 at 3300 bytes per second
+    EXPECT_EQ(RecordControl::StatusText("lstav_1.wav", hourAndMore, 3300),
+              "lstav_1.wav 12.30MB  1:05:09");
+    EXPECT_EQ(RecordControl::StatusText("News", int64_t{250} * 1048576, 176400),
+              "News 250MB  24:46");
+    EXPECT_EQ(RecordControl::StatusText("x.ogg", 1048576, 0), "x.ogg 1.00MB")
+        << "no duration without a byte rate";
+}
+
+TEST(RecordMetadataText, TitleAndTimecodeItem) {
+    std::tm start{};
+    start.tm_hour = 14;
+    start.tm_min = 5;
+    std::tm today{};
+    today.tm_mon = 11;
+    today.tm_mday = 7;
+    EXPECT_EQ(RecordControl::TitleText("", 89.9f, start, today), "89.90 14:05 Dec7");
+    EXPECT_EQ(RecordControl::TitleText("News", 101.3f, start, today), "News Dec7");
+    EXPECT_EQ(RecordControl::TimecodeItem(1796652300, "News", 101.3f),
+              "SAMPLE\tTIMECODE\r\n0\t1796652300\r\nEVENT News\r\nSTATION 101.3000\r\n");
+    EXPECT_EQ(RecordControl::TimecodeItem(5, "", 89.9f),
+              "SAMPLE\tTIMECODE\r\n0\t5\r\nEVENT <unscheduled>\r\nSTATION 89.9000\r\n");
+}
+
+// Receives what the radio panel sends on to the archive panel.
+class CommandSink : public QWidget {
+  public:
+    bool event(QEvent* event) override {
+        if (const WindowMessage* m = AsWindowMessage(event)) {
+            if (m->msg == WM_COMMAND) {
+                commands.push_back(static_cast<unsigned>(m->wParam));
+            }
+            return true;
+        }
+        return QWidget::event(event);
+    }
+    std::vector<unsigned> commands;
+};
+
+class RecordControlTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        settings_.radio.vendor = 6;  // "<no radio>"
+        settings_.sound.waveInDriver = AlsaTestDevices::kCapture;
+        settings_.files.defaultDirectory = dir_.path();
+        settings_.formats.waveFormat = WaveFormat::Pcm(2, 44100, 16);
+        devices_.SetCaptureInput(TestSignal(kCdBytesPerSecond * 2));
+        clock_.Set(2026, 12, 7, 14, 5, 30);
+    }
+
+    void MakePanel() {
+        panel_ = std::make_unique<TAppDialog>(settings_, actions_, false);
+        panel_->SetUp();
+        control().SetClock(clock_);
+        control().SetRecentRecordings(&recent_);
+    }
+
+    RecordControl& control() { return *panel_->recordControl(); }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    // Records by hand until at least `bytes` are in the file, then stops.
+    void RecordByHand(int64_t bytes) {
+        panel_->StartEvent(-1);
+        ASSERT_TRUE(panel_->recording())
+            << (messages_.calls().empty() ? "" : messages_.calls().back().text.toStdString());
+        ASSERT_NE(control().recorder(), nullptr);
+        ASSERT_TRUE(
+            WaitUntil([&] { return control().recorder()->GetBytesWritten() >= bytes; }, 60000));
+        panel_->StopEvent(-1);
+    }
+
+    static std::string Item(const QString& path) {
+        RecFile file(QFile::encodeName(path).toStdString(), nullptr, kOpenRead, false);
+        return file.GetTag(kTimecodeTagName).value_or("");
+    }
+
+    ScopedXdgDirs dirs_;
+    AlsaTestDevices devices_;
+    QTemporaryDir dir_;
+    QTemporaryDir listDir_;
+    MessageBoxRecorder messages_;
+    FakeClock clock_;
+    SettingsRecords settings_;
+    ActionBlock actions_;
+    RecentRecordings recent_{listDir_.filePath("recent.ini")};
+    std::unique_ptr<TAppDialog> panel_;
+};
+
+TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
+    MakePanel();
+    QSignalSpy started(&control(), &RecordControl::recordingStarted);
+    QSignalSpy ended(&control(), &RecordControl::recordingEnded);
+    panel_->StartEvent(-1);
+    ASSERT_TRUE(panel_->recording());
+    EXPECT_EQ(panel_->statusText(), "lstav_1.wav");
+    ASSERT_TRUE(WaitUntil(
+        [&] { return control().recorder()->GetBytesWritten() >= kCdBytesPerSecond; }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return panel_->statusText() != "lstav_1.wav"; }));
+    EXPECT_THAT(panel_->statusText().toStdString(), HasSubstr("lstav_1.wav "));
+    EXPECT_THAT(panel_->statusText().toStdString(), HasSubstr("MB  0:"));
+    panel_->StopEvent(-1);
+
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_EQ(panel_->statusText(), "");
+    EXPECT_EQ(control().recorder(), nullptr);
+    const QString path = Path("lstav_1.wav");
+    const std::optional<WaveContents> wave = ReadWaveFile(path);
+    ASSERT_TRUE(wave.has_value()) << "the RIFF structure is complete";
+    EXPECT_EQ(wave->format, WaveFormat::Pcm(2, 44100, 16));
+    EXPECT_GE(wave->data.size(), kCdBytesPerSecond);
+    EXPECT_EQ(wave->data.left(kCdBytesPerSecond),
+              TestSignal(kCdBytesPerSecond * 2).left(kCdBytesPerSecond));
+
+    EXPECT_EQ(Item(path), "SAMPLE\tTIMECODE\r\n0\t" + std::to_string(clock_.Now()) +
+                              "\r\nEVENT <unscheduled>\r\nSTATION 89.9000\r\n");
+    const ToolRun sox = RunTool("sox", {"--i", "-s", path});
+    EXPECT_EQ(sox.exitCode, 0) << sox.err.toStdString();
+    EXPECT_EQ(sox.out.trimmed().toLongLong(), wave->data.size() / 4);
+
+    EXPECT_EQ(recent_.Path(0), path);
+    ASSERT_EQ(started.count(), 1);
+    EXPECT_EQ(started[0][0].toInt(), -1);
+    EXPECT_EQ(started[0][2].toString(), path);
+    ASSERT_EQ(ended.count(), 1);
+    EXPECT_EQ(ended[0][2].toString(), path);
+    EXPECT_TRUE(messages_.calls().empty());
+}
+
+TEST_F(RecordControlTest, Mp3RecordingCarriesItsItemsInId3AndTagsCanBeSwitchedOff) {
+    settings_.formats.defaultAudioFormat = kFormatMp3;
+    WaveFormat wanted = AudioFormatSettings::DefaultMp3Format();
+    wanted.avgBytesPerSec = 128 * 125;
+    wanted.channels = 2;
+    wanted.samplesPerSec = 44100;
+    const std::optional<WaveFormat> mp3 = codec::SuggestFormat(wanted);
+    ASSERT_TRUE(mp3.has_value());
+    settings_.formats.mp3Format = *mp3;
+    MakePanel();
+    RecordByHand(8000);
+    const QString path = Path("lstav_1.mp3");
+    ASSERT_TRUE(QFile::exists(path));
+    const ToolRun tags = RunTool("/usr/bin/mutagen-inspect", {path});
+    ASSERT_EQ(tags.exitCode, 0) << tags.err.toStdString();
+    const std::string text = tags.out.toStdString();
+    EXPECT_THAT(text, HasSubstr("TIT2=89.90 14:05 Dec7"));
+    EXPECT_THAT(text, HasSubstr("2026"));
+    EXPECT_THAT(text, HasSubstr("89.90"));
+    EXPECT_THAT(text, HasSubstr("PRIV="));
+    EXPECT_THAT(Item(path), HasSubstr("EVENT <unscheduled>\r\nSTATION 89.9000\r\n"));
+    const std::optional<ProbedAudio> probed = Probe(path);
+    ASSERT_TRUE(probed.has_value());
+    EXPECT_EQ(probed->codec, "mp3");
+
+    settings_.formats.mp3EnableTag = false;
+    RecordByHand(8000);
+    const ToolRun untagged = RunTool("/usr/bin/mutagen-inspect", {Path("lstav_2.mp3")});
+    // Only the ID3v1 record at the end is left.
+    EXPECT_THAT(untagged.out.toStdString(), HasSubstr("ID3v1"));
+    EXPECT_THAT(untagged.out.toStdString(), ::testing::Not(HasSubstr("PRIV=")));
+    EXPECT_TRUE(Probe(Path("lstav_2.mp3")).has_value());
+}
+
+TEST_F(RecordControlTest, VorbisRecordingIsAValidOggStream) {
+    settings_.formats.defaultAudioFormat = kFormatVorbis;
+    MakePanel();
+    RecordByHand(4000);
+    const QString path = Path("lstav_1.ogg");
+    const ToolRun info = RunTool("ogginfo", {path});
+    EXPECT_EQ(info.exitCode, 0) << info.out.toStdString();
+    const std::optional<ProbedAudio> probed = Probe(path);
+    ASSERT_TRUE(probed.has_value());
+    EXPECT_EQ(probed->codec, "vorbis");
+    EXPECT_EQ(probed->channels, 2);
+    EXPECT_EQ(probed->sampleRate, 44100);
+    EXPECT_EQ(recent_.Path(0), path);
+}
+
+TEST_F(RecordControlTest, SizeLimitEndsTheRecordingWithoutStartingANewOne) {
+    settings_.files.fileSize = 1;
+    MakePanel();
+    panel_->StartEvent(-1);
+    ASSERT_TRUE(panel_->recording());
+    ASSERT_TRUE(WaitUntil([&] { return !panel_->recording(); }, 120000));
+    EXPECT_EQ(panel_->statusText(), "");
+    const std::optional<WaveContents> wave = ReadWaveFile(Path("lstav_1.wav"));
+    ASSERT_TRUE(wave.has_value());
+    EXPECT_GE(wave->data.size(), 1048576);
+    EXPECT_FALSE(QFile::exists(Path("lstav_2.wav")));
+    EXPECT_THAT(Item(Path("lstav_1.wav")), HasSubstr("EVENT <unscheduled>"));
+}
+
+TEST_F(RecordControlTest, ScheduledEventPrunesStartsUnderItsNameAndEndsAtItsEndMinute) {
+    for (const char* old : {"News_1.wav", "News_2.mp3", "News_3.ogg"}) {
+        QFile file(Path(old));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old");
+        file.close();
+        clock_.Advance(10);
+        QThread::msleep(20);  // distinct creation times
+    }
+    ScheduledEvent news;
+    news.name = "News";
+    news.frequency = 101.3f;
+    news.days = kEveryDay;
+    news.startHour = 14;
+    news.startMinute = 6;
+    news.endHour = 14;
+    news.endMinute = 7;
+    news.keep = 2;
+    news.action = kActionRecord;
+    ASSERT_TRUE(settings_.events.Add(news));
+    MakePanel();
+
+    control().Tick();
+    EXPECT_FALSE(panel_->recording()) << "14:05: nothing yet";
+    clock_.Set(2026, 12, 7, 14, 6, 0);
+    const std::time_t startedAt = clock_.Now();
+    control().Tick();
+    ASSERT_TRUE(panel_->recording());
+    EXPECT_EQ(control().activeEvent(), 0);
+    EXPECT_FLOAT_EQ(panel_->frequency(), 101.3f);
+    EXPECT_FALSE(QFile::exists(Path("News_2.mp3")));
+    EXPECT_TRUE(QFile::exists(Path("News_3.ogg")));
+    ASSERT_TRUE(WaitUntil([&] { return control().recorder()->GetBytesWritten() > 8000; }, 60000));
+    ASSERT_TRUE(WaitUntil([&] { return panel_->statusText().startsWith("News "); }));
+
+    clock_.Set(2026, 12, 7, 14, 7, 0);
+    control().Tick();
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_EQ(control().activeEvent(), -1);
+    EXPECT_EQ(Item(Path("News_1.wav")), "SAMPLE\tTIMECODE\r\n0\t" + std::to_string(startedAt) +
+                                            "\r\nEVENT News\r\nSTATION 101.3000\r\n");
+}
+
+ScheduledEvent EventAt(const char* name, int action) {
+    ScheduledEvent event;
+    event.name = name;
+    event.frequency = 95.5f;
+    event.days = kEveryDay;
+    event.startHour = 14;
+    event.startMinute = 6;
+    event.endHour = 14;
+    event.endMinute = 7;
+    event.keep = -1;
+    event.action = action;
+    return event;
+}
+
+TEST_F(RecordControlTest, RadioOnEventUnmutesWithoutAFileAndMutesAgainAtItsEnd) {
+    settings_.radio.startMute = kStartLastState;
+    settings_.radioPanel.muted = true;
+    ASSERT_TRUE(settings_.events.Add(EventAt("Morning", kActionRadioOn)));
+    MakePanel();
+    ASSERT_TRUE(panel_->muted());
+    clock_.Set(2026, 12, 7, 14, 6, 0);
+    control().Tick();
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_EQ(control().activeEvent(), 0);
+    EXPECT_FALSE(panel_->muted()) << "audible";
+    EXPECT_FALSE(panel_->device().IsMuted());
+    EXPECT_FLOAT_EQ(panel_->frequency(), 95.5f);
+    EXPECT_TRUE(QDir(dir_.path()).isEmpty());
+
+    clock_.Set(2026, 12, 7, 14, 7, 0);
+    control().Tick();
+    EXPECT_TRUE(panel_->muted()) << "muted again, as before the event";
+    EXPECT_TRUE(panel_->device().IsMuted());
+    EXPECT_TRUE(QDir(dir_.path()).isEmpty());
+}
+
+TEST_F(RecordControlTest, EventWithoutActionNeitherStartsNorStopsAnything) {
+    ASSERT_TRUE(settings_.events.Add(EventAt("Nothing", kActionNone)));
+    MakePanel();
+    panel_->StartEvent(-1);
+    ASSERT_TRUE(panel_->recording());
+    clock_.Set(2026, 12, 7, 14, 6, 0);
+    control().Tick();
+    EXPECT_TRUE(panel_->recording()) << "the hand recording goes on";
+    EXPECT_EQ(control().activeEvent(), -1);
+    EXPECT_FLOAT_EQ(panel_->frequency(), 89.9f);
+    panel_->StopEvent(0);
+    EXPECT_TRUE(panel_->recording());
+    panel_->StopEvent(-1);
+    EXPECT_FALSE(panel_->recording());
+}
+
+TEST_F(RecordControlTest, FolderThatCannotBeMadeEndsIdleWithTheFileMessage) {
+    QFile blocker(Path("plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    settings_.files.defaultDirectory = Path("plain-file/recordings");
+    MakePanel();
+    QSignalSpy failed(&control(), &RecordControl::recordingFailed);
+    panel_->StartEvent(-1);
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_FALSE(control().starting());
+    EXPECT_EQ(control().recorder(), nullptr);
+    ASSERT_EQ(messages_.calls().size(), 1u);
+    EXPECT_EQ(messages_.calls()[0].text, "Can't make new file.\nDisk full or directory problem?");
+    EXPECT_EQ(messages_.calls()[0].caption, "Plumora");
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_THAT(failed[0][2].toString().toStdString(), HasSubstr("plain-file/recordings"));
+    EXPECT_EQ(recent_.Count(), 0);
+}
+
+TEST_F(RecordControlTest, DeviceThatCannotOpenLeavesNoFileBehind) {
+    settings_.sound.waveInDriver = AlsaTestDevices::kMissing;
+    MakePanel();
+    panel_->StartEvent(-1);
+    EXPECT_FALSE(panel_->recording());
+    ASSERT_FALSE(messages_.calls().empty());
+    EXPECT_EQ(messages_.calls().back().text,
+              "Can't record.\nWave input device or compression codec already in use or disabled?");
+    EXPECT_FALSE(QFile::exists(Path("lstav_1.wav")));
+    EXPECT_EQ(recent_.Count(), 0);
+    EXPECT_EQ(panel_->statusText(), "");
+}
+
+TEST_F(RecordControlTest, CommandsRecordStopAndHandPlaybackToTheArchive) {
+    MakePanel();
+    CommandSink archive;
+    panel_->SetArchivePanel(&archive);
+    PostMessage(panel_.get(), WM_COMMAND, 141);
+    ASSERT_TRUE(WaitUntil([&] { return panel_->recording(); }));
+    for (unsigned id : {202u, 203u, 208u, 209u, 210u, 211u, 212u, 213u, 214u, 151u}) {
+        PostMessage(panel_.get(), WM_COMMAND, id);
+    }
+    PostMessage(panel_.get(), WM_COMMAND, 142);
+    ASSERT_TRUE(WaitUntil([&] { return !panel_->recording() && archive.commands.size() == 9; }));
+    EXPECT_EQ(archive.commands,
+              (std::vector<unsigned>{202, 203, 208, 209, 210, 211, 212, 213, 214}));
+    EXPECT_TRUE(QFile::exists(Path("lstav_1.wav")));
+}
+
+TEST_F(RecordControlTest, ClosingThePanelEndsTheRecordingCompleteAndTagged) {
+    MakePanel();
+    panel_->StartEvent(-1);
+    ASSERT_TRUE(WaitUntil([&] { return control().recorder()->GetBytesWritten() > 8000; }, 60000));
+    panel_.reset();
+    EXPECT_TRUE(ReadWaveFile(Path("lstav_1.wav")).has_value());
+    EXPECT_THAT(Item(Path("lstav_1.wav")), HasSubstr("EVENT <unscheduled>"));
+    EXPECT_EQ(recent_.Path(0), Path("lstav_1.wav"));
+}
+
+}  // namespace
