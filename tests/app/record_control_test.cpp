@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -13,6 +14,7 @@
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
 #include "app/settings_records.h"
+#include "audio/smeter.h"
 #include "audio/srecord.h"
 #include "audio/tone_files.h"
 #include "audio/wave_test_files.h"
@@ -130,6 +132,10 @@ TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
     panel_->StartEvent(-1);
     ASSERT_TRUE(panel_->recording());
     EXPECT_EQ(panel_->statusText(), "lstav_1.wav");
+    EXPECT_FALSE(panel_->recButton()->isVisibleTo(panel_.get()));
+    EXPECT_TRUE(panel_->stopButton()->isVisibleTo(panel_.get()));
+    EXPECT_TRUE(panel_->stopButton()->isEnabled());
+    EXPECT_TRUE(panel_->levelMeter()->isVisibleTo(panel_.get()));
     ASSERT_TRUE(WaitUntil(
         [&] { return control().recorder()->GetBytesWritten() >= kCdBytesPerSecond; }, 60000));
     ASSERT_TRUE(WaitUntil([&] { return panel_->statusText() != "lstav_1.wav"; }));
@@ -219,6 +225,9 @@ TEST_F(RecordControlTest, SizeLimitEndsTheRecordingWithoutStartingANewOne) {
     ASSERT_TRUE(panel_->recording());
     ASSERT_TRUE(WaitUntil([&] { return !panel_->recording(); }, 120000));
     EXPECT_EQ(panel_->statusText(), "");
+    EXPECT_TRUE(panel_->recButton()->isVisibleTo(panel_.get())) << "Rec returns";
+    EXPECT_TRUE(panel_->recButton()->isEnabled());
+    EXPECT_FALSE(panel_->stopButton()->isVisibleTo(panel_.get()));
     const std::optional<WaveContents> wave = ReadWaveFile(Path("lstav_1.wav"));
     ASSERT_TRUE(wave.has_value());
     EXPECT_GE(wave->data.size(), 1048576);
@@ -351,6 +360,33 @@ TEST_F(RecordControlTest, DeviceThatCannotOpenLeavesNoFileBehind) {
     EXPECT_FALSE(QFile::exists(Path("lstav_1.wav")));
     EXPECT_EQ(recent_.Count(), 0);
     EXPECT_EQ(panel_->statusText(), "");
+}
+
+TEST_F(RecordControlTest, DeviceFailingMidRecordingEndsIdleKeepingWhatWasRecorded) {
+    settings_.sound.waveInDriver = AlsaTestDevices::kFailingCapture;
+    MakePanel();
+    QSignalSpy failed(&control(), &RecordControl::recordingFailed);
+    QSignalSpy ended(&control(), &RecordControl::recordingEnded);
+    panel_->StartEvent(-1);
+    ASSERT_TRUE(panel_->recording());
+    // The progress reports or the timer tick notice it.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            control().Tick();
+            return !panel_->recording();
+        },
+        60000));
+    EXPECT_EQ(control().recorder(), nullptr);
+    EXPECT_TRUE(panel_->recButton()->isVisibleTo(panel_.get()));
+    EXPECT_FALSE(panel_->stopButton()->isVisibleTo(panel_.get()));
+    EXPECT_THAT(panel_->statusText().toStdString(), HasSubstr("lstav_1.wav stopped: "));
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(ended.count(), 0);
+    const std::optional<WaveContents> wave = ReadWaveFile(Path("lstav_1.wav"));
+    ASSERT_TRUE(wave.has_value()) << "complete up to the failure";
+    EXPECT_EQ(wave->data, TestSignal(kCdBytesPerSecond * 2).left(wave->data.size()));
+    EXPECT_THAT(Item(Path("lstav_1.wav")), HasSubstr("EVENT <unscheduled>"));
+    EXPECT_EQ(recent_.Path(0), Path("lstav_1.wav"));
 }
 
 TEST_F(RecordControlTest, CommandsRecordStopAndHandPlaybackToTheArchive) {
