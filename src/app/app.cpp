@@ -9,6 +9,7 @@
 
 #include "app/desktop_bus.h"
 #include "app/desktop_bus_wiring.h"
+#include "app/desktop_notifier.h"
 #include "app/frame.h"
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
@@ -42,6 +43,7 @@ App::App(const CommandLine& commandLine)
 }
 
 App::~App() {
+    notifier_.reset();
     desktopBus_.reset();
     server_.reset();
     frame_.reset();
@@ -67,6 +69,8 @@ int App::Run() {
     hooks.actions = [this](const ActionBlock& block) { AcceptActions(block); };
     desktopBus_ = std::make_unique<DesktopBus>(std::move(hooks));
     desktopBus_->Start(QDBusConnection::sessionBus());
+    notifier_ = std::make_unique<DesktopNotifier>(
+        QDBusConnection::sessionBus(), [this] { PostMessage(frame_.get(), WM_TRAY_RESTORE); });
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
                      [this](QSessionManager&) { SaveSettings(); });

@@ -8,6 +8,7 @@
 #include "app/settings_records.h"
 
 class DesktopBus;
+class DesktopNotifier;
 class InstanceServer;
 class RecentRecordings;
 class SDIDecFrame;
@@ -57,4 +58,5 @@ class App {
     std::unique_ptr<SDIDecFrame> frame_;
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<DesktopBus> desktopBus_;
+    std::unique_ptr<DesktopNotifier> notifier_;
 };

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QElapsedTimer>
+#include <QVariantMap>
+
+#include "app/desktop_notifier.h"
+#include "support/private_session_bus.h"
+
+// A notification server that keeps what it is sent.
+class FakeNotificationServer : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+  public:
+    struct Sent {
+        QString appName, icon, summary, body;
+        QStringList actions;
+        QVariantMap hints;
+    };
+    explicit FakeNotificationServer(QObject* object) : QDBusAbstractAdaptor(object) {}
+    std::vector<Sent> sent;
+
+  public slots:
+    uint Notify(const QString& appName, uint, const QString& icon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int) {
+        sent.push_back({appName, icon, summary, body, actions, hints});
+        return static_cast<uint>(sent.size()) + 100;
+    }
+    QStringList GetCapabilities() { return {"actions", "body"}; }
+
+  signals:
+    void ActionInvoked(uint id, const QString& action);
+    void NotificationClosed(uint id, uint reason);
+};
+
+namespace {
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return condition();
+}
+
+class DesktopNotifierTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(session_.running());
+        server_ = QDBusConnection::connectToBus(session_.address(), "notification-server");
+        client_ = QDBusConnection::connectToBus(session_.address(), "notification-client");
+        ASSERT_TRUE(server_.isConnected() && client_.isConnected());
+    }
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus("notification-server");
+        QDBusConnection::disconnectFromBus("notification-client");
+    }
+
+    void StartServer() {
+        fake_ = new FakeNotificationServer(&serverObject_);
+        ASSERT_TRUE(server_.registerObject(DesktopNotifier::kPath, &serverObject_,
+                                           QDBusConnection::ExportAdaptors));
+        ASSERT_TRUE(server_.registerService(DesktopNotifier::kService));
+    }
+
+    PrivateSessionBus session_;
+    QDBusConnection server_{QString()};
+    QDBusConnection client_{QString()};
+    QObject serverObject_;
+    FakeNotificationServer* fake_ = nullptr;
+};
+
+TEST_F(DesktopNotifierTest, ScheduledRecordingsAreAnnouncedWithTheirEventAndFile) {
+    StartServer();
+    int shown = 0;
+    DesktopNotifier notifier(client_, [&] { ++shown; });
+    notifier.OnRecordingStarted(-1, "", "/rec/manual.wav");
+    notifier.OnRecordingStarted(2, "News", "/rec/News_0730.mp3");
+    notifier.OnRecordingEnded(2, "News", "/rec/News_0730.mp3");
+    notifier.OnRecordingFailed(3, "Jazz & Blues", "no <sound> device");
+    ASSERT_TRUE(WaitFor([&] { return fake_->sent.size() >= 3; }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(fake_->sent.size(), 3u) << "a recording by hand is not announced";
+    EXPECT_EQ(fake_->sent[0].summary, "Recording \"News\" started");
+    EXPECT_EQ(fake_->sent[0].body, "/rec/News_0730.mp3");
+    EXPECT_EQ(fake_->sent[1].summary, "Recording \"News\" ended");
+    EXPECT_EQ(fake_->sent[2].summary, "Recording \"Jazz & Blues\" failed to start");
+    EXPECT_EQ(fake_->sent[2].body, "no &lt;sound&gt; device");
+    for (const auto& sent : fake_->sent) {
+        EXPECT_EQ(sent.appName, "Plumora");
+        EXPECT_EQ(sent.icon, "com.quillmoor.Plumora");
+        EXPECT_EQ(sent.actions, (QStringList{"show", "Show"}));
+        EXPECT_EQ(sent.hints["desktop-entry"].toString(), "com.quillmoor.Plumora");
+    }
+
+    // The user clicks "Show" on our notification; another program's id or
+    // action does nothing.
+    emit fake_->ActionInvoked(7, "show");
+    emit fake_->ActionInvoked(101, "dismiss");
+    emit fake_->ActionInvoked(101, "show");
+    EXPECT_TRUE(WaitFor([&] { return shown == 1; }));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(shown, 1);
+
+    emit fake_->NotificationClosed(102, 2);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    emit fake_->ActionInvoked(102, "show");
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
+    EXPECT_EQ(shown, 1) << "a closed notification has no action left";
+}
+
+TEST_F(DesktopNotifierTest, WithoutANotificationServiceNothingShowsAndNothingBreaks) {
+    int shown = 0;
+    DesktopNotifier notifier(client_, [&] { ++shown; });
+    EXPECT_TRUE(notifier.enabled());
+    notifier.OnRecordingStarted(1, "News", "/rec/News.wav");
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 300);
+    EXPECT_EQ(shown, 0);
+
+    DesktopNotifier offline(QDBusConnection(QString()), [&] { ++shown; });
+    EXPECT_FALSE(offline.enabled());
+    offline.OnRecordingFailed(1, "News", "no device");
+}
+
+}  // namespace
+
+#include "desktop_notifier_test.moc"
