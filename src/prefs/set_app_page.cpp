@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
+#include "platform/desktop_identity.h"
 #include "prefs/shortcut.h"
 
 void StoreGeneralChoice(const GeneralPageChoice& choice, GeneralSettings& settings,
@@ -15,7 +16,9 @@ void StoreGeneralChoice(const GeneralPageChoice& choice, GeneralSettings& settin
     const CShortcut shortcut;
     const bool exists = shortcut.Exists(kLauncherName, CShortcut::QuickLaunchFolder);
     if (choice.launcher && !exists) {
-        shortcut.Create(CShortcut::kThisProgram, kLauncherName, CShortcut::QuickLaunchFolder);
+        // The launcher looks like the installed desktop entry.
+        shortcut.Create(CShortcut::kThisProgram, kLauncherName, CShortcut::QuickLaunchFolder,
+                        QString(), desktop::kIconName);
     } else if (!choice.launcher && exists) {
         shortcut.Delete(kLauncherName, CShortcut::QuickLaunchFolder);
     }

@@ -68,6 +68,7 @@ TEST(GeneralPage, LauncherBoxMakesAndDeletesTheDesktopLauncher) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.contains("Name=Plumora\n"));
+    EXPECT_TRUE(text.contains("Icon=com.quillmoor.Plumora\n")) << "the installed entry's icon";
     EXPECT_TRUE(text.contains("Exec=" + QCoreApplication::applicationFilePath()));
     EXPECT_TRUE(CShortcut().Exists("Plumora", CShortcut::QuickLaunchFolder));
 
