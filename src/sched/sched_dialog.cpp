@@ -179,8 +179,20 @@ void TSchedDialog::EditEvent() {
     const bool accepted = runDialog_(dialog) == QDialog::Accepted;
     if (accepted) {
         table_.Replace(index, dialog.event());
-        ShowRow(row);
-        FitColumns();
+        // Look the row up again: the list may have been refilled while the
+        // dialog was open.
+        row = nullptr;
+        for (int i = 0; i < list_->topLevelItemCount() && !row; ++i) {
+            if (IndexOf(list_->topLevelItem(i)) == index) {
+                row = list_->topLevelItem(i);
+            }
+        }
+        if (row) {
+            ShowRow(row);
+            FitColumns();
+        } else {
+            Refill();
+        }
     }
     Save();
     if (accepted) {

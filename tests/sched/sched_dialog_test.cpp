@@ -350,4 +350,19 @@ TEST_F(SchedDialogTest, EditAndDeleteWithoutSelectionDoNothing) {
     EXPECT_EQ(saves_, 0);
 }
 
+TEST_F(SchedDialogTest, ListRefilledWhileTheEditorIsOpenStillShowsTheEdit) {
+    table_.Add(Event("First", 104.0f, 6, 7));
+    table_.Add(Event("Second", 99.5f, 8, 9));
+    MakePanel();
+    SelectRows({1});
+    answer_ = [this](TEventDialog& d) {
+        panel_->Refill();  // as on an activation during the dialog
+        Retype(d.endEdit(), "9:45");
+        ClickOk(d);
+    };
+    QTest::mouseClick(panel_->editButton(), Qt::LeftButton);
+    EXPECT_EQ(table_.at(1).endMinute, 45);
+    EXPECT_EQ(Column(kColumnTime), QStringList({"6:00-7:00 M", "8:00-9:45 M"}));
+}
+
 }  // namespace
