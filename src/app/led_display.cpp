@@ -29,6 +29,9 @@ constexpr std::array<unsigned, 10> kDigitSegments = {0x3F, 0x06, 0x5B, 0x4F, 0x6
 constexpr const char* kBackground = "#14211a";
 constexpr const char* kLit = "#8dff6a";
 constexpr const char* kUnlit = "#22382a";
+// The sunken frame: shadow above and left, light below and right.
+const QColor kFrameShadow(0x05, 0x0a, 0x07);
+const QColor kFrameLight(0x4a, 0x66, 0x55);
 
 QByteArray DigitSvg(unsigned lit) {
     QByteArray svg =
@@ -168,13 +171,13 @@ void TLedFloat::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     const QRect r = rect();
-    painter.setPen(palette().color(QPalette::Dark));
+    painter.setPen(kFrameShadow);
     painter.drawLine(r.topLeft(), r.topRight());
     painter.drawLine(r.topLeft(), r.bottomLeft());
-    painter.setPen(palette().color(QPalette::Light));
+    painter.setPen(kFrameLight);
     painter.drawLine(r.bottomLeft(), r.bottomRight());
     painter.drawLine(r.topRight(), r.bottomRight());
-    painter.setPen(palette().color(QPalette::Midlight));
+    painter.setPen(QColor(Qt::lightGray));
     painter.drawPoint(r.topRight());
     painter.drawPoint(r.bottomLeft());
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "app/action_block.h"
@@ -127,7 +128,6 @@ void TAppDialog::BuildLayout() {
     stopButton_ = MakeButton("S&top", cmd::kStopRecording, this);
     stopButton_->setToolTip("Stop recording (Ctrl+Alt+S)");
     connect(stopButton_, &QPushButton::clicked, this, [this] { StopEvent(-1); });
-    stopButton_->hide();
 
     tuneUp_ = MakeButton("T+", cmd::kTuneUp, this);
     tuneUp_->setToolTip("increase Frequency");
@@ -195,6 +195,7 @@ void TAppDialog::BuildLayout() {
     keys->addWidget(modeButton_);
     keys->addWidget(helpButton_);
     helpButton_->setFixedWidth(26);
+    left->addStretch();
     left->addLayout(keys);
 
     auto* middle = new QVBoxLayout;
@@ -205,8 +206,14 @@ void TAppDialog::BuildLayout() {
     for (QPushButton* button : {bankButton_, memoryButton_, scanButton_, muteButton_}) {
         row->addWidget(button);
     }
-    row->addWidget(recButton_);
-    row->addWidget(stopButton_);
+    // Rec and Stop share one place; only one of them shows.
+    auto* record = new QWidget(this);
+    record->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    recordPlace_ = new QStackedLayout(record);
+    recordPlace_->setContentsMargins(0, 0, 0, 0);
+    recordPlace_->addWidget(recButton_);
+    recordPlace_->addWidget(stopButton_);
+    row->addWidget(record);
     middle->addLayout(row);
 
     auto* tune = new QVBoxLayout;
@@ -229,11 +236,6 @@ void TAppDialog::BuildLayout() {
     outer->addLayout(face);
     outer->addWidget(statusLabel_);
 
-    // A button that hides behind the other keeps its width; Rec and Stop
-    // share one place.
-    const int recWidth = std::max(recButton_->sizeHint().width(), stopButton_->sizeHint().width());
-    recButton_->setFixedWidth(recWidth);
-    stopButton_->setFixedWidth(recWidth);
     meter_->Show(false);
 }
 
@@ -305,8 +307,7 @@ void TAppDialog::ShowMuted(bool muted) {
 
 void TAppDialog::SetRecording(bool recording) {
     recording_ = recording;
-    recButton_->setVisible(!recording);
-    stopButton_->setVisible(recording);
+    recordPlace_->setCurrentWidget(recording ? stopButton_ : recButton_);
     meter_->Show(recording);
     PostMessage(window(), WM_STATE_ICONS);
 }

@@ -9,6 +9,7 @@
 class QLabel;
 class QPushButton;
 class QSlider;
+class QStackedLayout;
 class RecordControl;
 class RecordControlView;
 class SMeter;
@@ -141,6 +142,7 @@ class TAppDialog : public QWidget {
     QPushButton* helpButton_;
     QPushButton* recButton_;
     QPushButton* stopButton_;
+    QStackedLayout* recordPlace_;
     QSlider* volume_;
     SMeter* meter_;
     QLabel* statusLabel_;
