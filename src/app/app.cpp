@@ -13,6 +13,7 @@
 #include "app/frame.h"
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
+#include "app/record_control.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/tab_window.h"
@@ -71,6 +72,14 @@ int App::Run() {
     desktopBus_->Start(QDBusConnection::sessionBus());
     notifier_ = std::make_unique<DesktopNotifier>(
         QDBusConnection::sessionBus(), [this] { PostMessage(frame_.get(), WM_TRAY_RESTORE); });
+    if (RecordControl* records = frame_->radioPanel()->recordControl()) {
+        QObject::connect(records, &RecordControl::recordingStarted, notifier_.get(),
+                         &DesktopNotifier::OnRecordingStarted);
+        QObject::connect(records, &RecordControl::recordingEnded, notifier_.get(),
+                         &DesktopNotifier::OnRecordingEnded);
+        QObject::connect(records, &RecordControl::recordingFailed, notifier_.get(),
+                         &DesktopNotifier::OnRecordingFailed);
+    }
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
                      [this](QSessionManager&) { SaveSettings(); });

@@ -49,7 +49,7 @@ void DesktopNotifier::OnRecordingEnded(int event, const QString& eventName,
 void DesktopNotifier::OnRecordingFailed(int event, const QString& eventName,
                                         const QString& reason) {
     if (event >= 0) {
-        Notify(QString("Recording \"%1\" failed to start").arg(eventName), reason);
+        Notify(QString("Recording \"%1\" failed").arg(eventName), reason);
     }
 }
 

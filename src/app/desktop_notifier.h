@@ -7,8 +7,8 @@
 #include <set>
 
 // Desktop notifications (org.freedesktop.Notifications) about scheduled
-// recordings: started, ended, failed to start, each naming the event and the
-// file (or the reason). The "Show" action brings the window to the front.
+// recordings: started, ended, failed (to start, or on the way), each naming
+// the event and the file (or the reason). The "Show" action brings the window to the front.
 // Recordings made by hand (event -1) are not announced: the user started
 // them. Without a notification service the requests fail and nothing shows.
 class DesktopNotifier : public QObject {

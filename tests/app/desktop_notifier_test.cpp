@@ -87,7 +87,7 @@ TEST_F(DesktopNotifierTest, ScheduledRecordingsAreAnnouncedWithTheirEventAndFile
     EXPECT_EQ(fake_->sent[0].summary, "Recording \"News\" started");
     EXPECT_EQ(fake_->sent[0].body, "/rec/News_0730.mp3");
     EXPECT_EQ(fake_->sent[1].summary, "Recording \"News\" ended");
-    EXPECT_EQ(fake_->sent[2].summary, "Recording \"Jazz & Blues\" failed to start");
+    EXPECT_EQ(fake_->sent[2].summary, "Recording \"Jazz & Blues\" failed");
     EXPECT_EQ(fake_->sent[2].body, "no &lt;sound&gt; device");
     for (const auto& sent : fake_->sent) {
         EXPECT_EQ(sent.appName, "Plumora");
