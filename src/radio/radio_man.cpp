@@ -155,19 +155,23 @@ void SRadioMan::Drain(int count) {
     }
 }
 
+// The band limits and the channel formulas are taken in double precision:
+// in single precision 0.519 MHz passes the AM range test and would go out as
+// the 520 kHz channel.
 int SRadioMan::FmChannel(float mhz) {
-    if (!(mhz >= 76.0f && mhz <= 108.0f)) {
+    const double f = mhz;
+    if (!(f >= 76.0 && f <= 108.0)) {
         return -1;
     }
-    return static_cast<int>((static_cast<double>(mhz) - 76) * 20 + 0.4);
+    return static_cast<int>((f - 76) * 20 + 0.4);
 }
 
 int SRadioMan::AmChannel(float mhz) {
-    if (!(mhz >= 0.519f && mhz <= 1.711f)) {
+    const double f = mhz;
+    if (!(f >= 0.519 && f <= 1.711)) {
         return -1;
     }
-    // Just below 520 kHz the formula gives -1; the radio's lowest channel is 0.
-    return std::max(0, static_cast<int>(static_cast<double>(mhz) * 1000 - 520));
+    return static_cast<int>(f * 1000 - 520);
 }
 
 qint32 SRadioMan::SetFrequency(float mhz) {

@@ -117,6 +117,35 @@ TEST_F(RadioManTest, PresentRadioIsFoundAndDrivenWithItsFrames) {
     EXPECT_TRUE(SameLine(device.LineSettings(), before));
 }
 
+TEST(RadioManChannels, BandEdgesAreComparedInDoublePrecision) {
+    // 519 kHz lies below the AM band's first channel (520 kHz): in single
+    // precision it would pass the range test and go out as channel 0.
+    EXPECT_EQ(SRadioMan::AmChannel(0.519f), -1);
+    EXPECT_EQ(SRadioMan::AmChannel(0.52f), 0);
+    EXPECT_EQ(SRadioMan::AmChannel(0.521f), 1);
+    EXPECT_EQ(SRadioMan::AmChannel(1.0f), 480);
+    EXPECT_EQ(SRadioMan::AmChannel(1.711f), 1190);
+    EXPECT_EQ(SRadioMan::AmChannel(1.712f), -1);
+    EXPECT_EQ(SRadioMan::FmChannel(75.95f), -1);
+    EXPECT_EQ(SRadioMan::FmChannel(76.0f), 0);
+    EXPECT_EQ(SRadioMan::FmChannel(108.0f), 640);
+    EXPECT_EQ(SRadioMan::FmChannel(108.05f), -1);
+}
+
+TEST_F(RadioManTest, FrequencyBelowTheAmBandSendsNothing) {
+    SimulatedSerialRadio device;
+    ASSERT_TRUE(device.ok());
+    ports.paths[3] = device.path();
+    SRadioMan radio(3, ports, clock);
+    ASSERT_EQ(radio.PortInUse(), 3);
+
+    EXPECT_EQ(radio.SetFrequency(0.519f), 0);
+    EXPECT_EQ(radio.SetFrequency(0.52f), 0);
+    ASSERT_TRUE(device.WaitForReceived(4 + 7));
+    // Only the 520 kHz frame follows the presence query.
+    EXPECT_EQ(device.Received(), Cat({kQuery, {0x1D, 0x23, 0x09, 0x23, 0x00, 0x00, 0x00}}));
+}
+
 TEST_F(RadioManTest, SilentPortIsReportedAndLeftAsFound) {
     SimulatedSerialRadio device(Bytes{});
     ports.paths[1] = device.path();
