@@ -17,6 +17,30 @@ bool IsWritableDir(const QString& dir) {
     return ::access(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0;
 }
 
+// Identifies one version of a file: the settings are written to a new file
+// that then replaces the old one, so a write that went through changes it.
+struct FileVersion {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    timespec modified{};
+    off_t size = 0;
+
+    bool operator==(const FileVersion& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               size == o.size;
+    }
+};
+
+FileVersion VersionOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return {};
+    }
+    return {true, st.st_dev, st.st_ino, st.st_mtim, st.st_size};
+}
+
 }  // namespace
 
 bool IsWritableFile(const QString& path) {
@@ -111,6 +135,7 @@ bool SettingsKey::SetBinary(const QString& name, const QByteArray& data) {
         return false;
     }
     settings_->setValue(name, data);
+    pending_ = true;
     return true;
 }
 
@@ -119,6 +144,7 @@ bool SettingsKey::SetString(const QString& name, const QString& text) {
         return false;
     }
     settings_->setValue(name, text);
+    pending_ = true;
     return true;
 }
 
@@ -137,6 +163,7 @@ bool SettingsKey::DeleteValue(const QString& name) {
         return false;
     }
     settings_->remove(name);
+    pending_ = true;
     return true;
 }
 
@@ -148,6 +175,24 @@ bool SettingsKey::Flush() {
     if (!writable_) {
         return false;
     }
+    const QString path = settings_->fileName();
+    const FileVersion before = VersionOf(path);
+    const QSettings::Status earlier = settings_->status();
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    const QSettings::Status now = settings_->status();
+    bool written;
+    if (now == QSettings::NoError) {
+        written = true;
+    } else if (now == QSettings::AccessError && earlier == QSettings::NoError) {
+        written = false;
+    } else {
+        // Once the reader met a line it cannot parse (or an earlier write
+        // failed), the status stays at that and no longer tells whether this
+        // write went through; the file itself does.
+        written = !pending_ || !(VersionOf(path) == before);
+    }
+    if (written) {
+        pending_ = false;
+    }
+    return written;
 }

@@ -50,7 +50,9 @@ class SettingsKey {
     bool DeleteValue(const QString& name);
     bool Contains(const QString& name) const;
 
-    // Writes pending changes to disk; false when the file could not be written.
+    // Writes pending changes to disk; false when the file could not be
+    // written. A line of the file the INI reader cannot parse is no failure:
+    // the rewritten file leaves out what could not be read.
     bool Flush();
 
   private:
@@ -58,6 +60,7 @@ class SettingsKey {
 
     Hive hive_;
     bool writable_;
+    bool pending_ = false;
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -196,4 +196,19 @@ TEST(SettingsStore, FailedVolumeWriteIsReportedAndTheSaveGoesOn) {
     EXPECT_EQ(messages.calls()[0].caption, "savesettings");
 }
 
+TEST(SettingsStore, SyntaxErrorInThePerUserFileNeitherWarnsNorStopsTheSave) {
+    ScopedXdgDirs dirs;
+    WriteHive(dirs.userSettingsFile(), "[General]\nVolume=@ByteArray(\\x14)\n\"Mute\n");
+    WriteHive(dirs.machineSettingsFile(), "[General]\n");
+    MessageBoxRecorder messages;
+    SettingsRecords r;
+    r.volume = 61;
+    EXPECT_EQ(settings_store::SaveAll(r, std::nullopt, "/usr/bin/plumora"), 2);
+    EXPECT_TRUE(messages.calls().empty());
+    for (const QString& file : {dirs.userSettingsFile(), dirs.machineSettingsFile()}) {
+        EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("Volume"), QByteArray(1, 61))
+            << file.toStdString();
+    }
+}
+
 }  // namespace

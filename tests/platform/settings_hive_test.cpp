@@ -5,6 +5,7 @@
 #include <QSettings>
 
 #include "platform/settings_hive.h"
+#include "support/file_size_limit.h"
 #include "support/scoped_xdg_dirs.h"
 
 namespace {
@@ -14,6 +15,11 @@ void WriteFile(const QString& path, const QByteArray& text) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(text);
+}
+
+QByteArray FileText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 TEST(SettingsHive, MachineWideIsOpenedOnlyWhenItsFileExistsAndIsWritable) {
@@ -46,6 +52,44 @@ TEST(SettingsHive, CreateFailsWhereNoFolderCanBeMade) {
     // A file where the hive's folder would have to be.
     WriteFile(dirs.machineConfigDir() + "/Quillmoor", "not a folder");
     EXPECT_EQ(SettingsKey::Create(SettingsKey::Hive::MachineWide), nullptr);
+}
+
+// A hand-edited file with a line the INI reader cannot parse: the one found
+// when the file is opened, the other only when its section is read.
+TEST(SettingsHive, SyntaxErrorInTheFileIsNoWriteFailure) {
+    for (const QByteArray& bad : {QByteArray("[General"), QByteArray("\"Mute")}) {
+        SCOPED_TRACE(bad.toStdString());
+        ScopedXdgDirs dirs;
+        WriteFile(dirs.userSettingsFile(), "[General]\nBank=@ByteArray(\\x1)\n" + bad + "\n");
+        auto key = SettingsKey::Create(SettingsKey::Hive::PerUser);
+        ASSERT_NE(key, nullptr);
+        EXPECT_TRUE(key->SetByte("Volume", 33));
+        EXPECT_TRUE(key->Flush());
+        EXPECT_TRUE(key->SetString("Frequency", "93.2000"));
+        EXPECT_TRUE(key->Flush()) << "also on the next write through the same key";
+        key.reset();
+        auto reread = SettingsKey::OpenPerUserReadOnly();
+        EXPECT_EQ(reread->QueryByte("Volume"), 33);
+        EXPECT_EQ(reread->QueryString("Frequency"), "93.2000");
+    }
+}
+
+TEST(SettingsHive, WriteThatFailsIsReportedEvenWithASyntaxError) {
+    ScopedXdgDirs dirs;
+    WriteFile(dirs.userSettingsFile(), "[General]\nBank=@ByteArray(\\x1)\n\"Mute\n");
+    auto key = SettingsKey::Create(SettingsKey::Hive::PerUser);
+    ASSERT_NE(key, nullptr);
+    EXPECT_TRUE(key->SetByte("Volume", 33));
+    {
+        FileSizeLimit limit(4);
+        EXPECT_FALSE(key->Flush());
+    }
+    // Read the file itself: another key in this process would see the
+    // pending value and could even write it out.
+    EXPECT_FALSE(FileText(dirs.userSettingsFile()).contains("Volume"));
+    EXPECT_TRUE(key->Flush()) << "the change is still pending and now goes out";
+    EXPECT_TRUE(FileText(dirs.userSettingsFile()).contains("Volume=@ByteArray(!)"));
+    EXPECT_EQ(SettingsKey::OpenPerUserReadOnly()->QueryByte("Volume"), 33);
 }
 
 TEST(SettingsHive, ReadOnlyKeyRefusesWrites) {
