@@ -20,6 +20,7 @@ TOptionsSheet::TOptionsSheet(SettingsRecords& settings, OptionsSheetHooks hooks,
     setObjectName("Options");
     setWindowTitle("Options");
     tabs_ = new QTabWidget(this);
+    tabs_->setUsesScrollButtons(false);  // every page title stays in sight
 
     AddPage(new TSetApp(draft_.general, hooks_.setTopmost), "General");
     AddPage(new TSetWave(draft_.formats, defaultFormat_, hooks_.codecs), "Wave");

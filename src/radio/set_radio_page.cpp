@@ -96,6 +96,7 @@ TSetRadio::TSetRadio(RadioSettings& settings, int wizardButtons, TunerLister tun
     setObjectName("Radio");
     models_ = new QListWidget(this);
     models_->setObjectName("models");
+    models_->setMinimumHeight(models_->fontMetrics().height() * 9);
     ports_ = new QComboBox(this);
     ports_->setObjectName("ports");
     ports_->setMinimumContentsLength(24);
