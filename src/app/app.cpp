@@ -34,10 +34,7 @@ App::App(const CommandLine& commandLine)
       debugDisplay_(commandLine.debugDisplay),
       minimizedStart_(commandLine.minimizedStart) {
     const QString programDir = QCoreApplication::applicationDirPath();
-    helpFile_ = programDir + "/plumora.chm";
-    if (!QFileInfo::exists(helpFile_)) {
-        helpFile_.clear();
-    }
+    help_ = HelpPages(HelpPages::FindHelpDirectory(programDir));
     recent_ = std::make_unique<RecentRecordings>();
     settings_store::LoadAll(settings_, ScreenSize());
     QDir::setCurrent(programDir);

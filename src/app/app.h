@@ -6,6 +6,7 @@
 #include "app/action_block.h"
 #include "app/command_line.h"
 #include "app/settings_records.h"
+#include "controls/help_pages.h"
 
 class DesktopBus;
 class DesktopNotifier;
@@ -33,8 +34,9 @@ class App {
     RecentRecordings& recentRecordings() { return *recent_; }
     SDIDecFrame* frame() const { return frame_.get(); }
 
-    // Help file beside the program; empty when there is none.
-    const QString& helpFile() const { return helpFile_; }
+    // The help pages beside the program or where it is installed; none
+    // when they are missing.
+    const HelpPages& help() const { return help_; }
 
     // The minimized-start flag, cleared once it is asked for.
     bool TakeMinimizedStart();
@@ -52,7 +54,7 @@ class App {
     bool debugDisplay_;
     bool minimizedStart_;
     bool startActionsApplied_ = false;
-    QString helpFile_;
+    HelpPages help_;
     std::unique_ptr<RecentRecordings> recent_;
     SettingsRecords settings_;
     std::unique_ptr<SDIDecFrame> frame_;

@@ -2,21 +2,30 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QMenuBar>
-#include <QSystemTrayIcon>
-#include <QUrl>
+#include <QTimer>
 
+#include "app/accelerators.h"
 #include "app/app.h"
 #include "app/archive_panel_wiring.h"
+#include "app/command_ids.h"
+#include "app/main_menu.h"
 #include "app/options_sheet.h"
 #include "app/radio_panel.h"
+#include "app/recent_recordings.h"
 #include "app/record_control.h"
 #include "app/station_dialog.h"
+#include "app/system_mixer.h"
 #include "app/tab_window.h"
 #include "app/timer_panel.h"
+#include "app/tray_icon.h"
 #include "archive/arch_dialog.h"
+#include "controls/about_dlg.h"
+#include "controls/help_pages.h"
+#include "controls/hot_link.h"
+#include "controls/project_rc_version.h"
+#include "controls/url_opener.h"
+#include "controls/web_addresses.h"
 #include "platform/clock.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -26,22 +35,13 @@ namespace {
 
 constexpr int kDelayedHideMs = 20000;
 
-// A help topic beside the program, or where it is installed.
-void OpenHelpTopic(const QString& topic) {
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString& folder : {dir + "/help/", dir + "/../share/plumora/help/"}) {
-        if (QFileInfo::exists(folder + topic)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(folder + topic));
-            return;
-        }
-    }
-}
-
 }  // namespace
 
-SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this)) {
+SDIDecFrame::SDIDecFrame(App& app)
+    : app_(app), tabs_(new TWin95TabWindow(this)), icons_(PickStateIcons(false, true)) {
     setObjectName("Plumora");
     setWindowTitle("Plumora");
+    setWindowIcon(StateIconSet(icons_));
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
     tabs_->AddPanel(radio_, "Radio");
@@ -49,14 +49,16 @@ SDIDecFrame::SDIDecFrame(App& app) : app_(app), tabs_(new TWin95TabWindow(this))
     tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
+    archive_->SetHelpHook([this] { app_.help().Open("Archive_tab.html"); });
     radio_->SetArchivePanel(archive_);
     radio_->recordControl()->SetRecentRecordings(&app_.recentRecordings());
     setCentralWidget(tabs_);
 
-    QMenu* file = menuBar()->addMenu("&File");
-    QAction* exitAction = file->addAction("E&xit\tAlt+F4");
-    connect(exitAction, &QAction::triggered, this, &SDIDecFrame::RequestExit);
+    menu_ = new TMainMenu(menuBar(), this);
+    connect(menu_, &TMainMenu::aboutToShowFile, this, &SDIDecFrame::UpdateRecentRecordings);
+    connect(menu_, &TMainMenu::aboutToShowControl, this, &SDIDecFrame::UpdateRadioItem);
     menuBar()->setVisible(app_.settings().general.showMenu);
+    accelerators_ = new TAccelerators(this, this);
 
     move(app_.settings().windowPosition);
     radio_->SetUp();
@@ -77,15 +79,22 @@ void SDIDecFrame::RequestExit() {
 bool SDIDecFrame::event(QEvent* event) {
     if (const WindowMessage* m = AsWindowMessage(event)) {
         switch (m->msg) {
+            case WM_COMMAND:
+                OnCommand(static_cast<unsigned>(m->wParam));
+                break;
             case WM_APPLY_SETTINGS:
                 ApplyWindowSettings();
+                UpdateStateIcons();
                 app_.ApplyStartActions();
                 if (NeedsRadioWizard(app_.settings().radio)) {
                     RunRadioWizard();
                 }
                 break;
+            case WM_STATE_ICONS:
+                UpdateStateIcons();
+                break;
             case WM_HIDE_TO_TRAY:
-                if (tray_ && tray_->isVisible() && app_.settings().general.minimizeOnStart) {
+                if (tray_ && tray_->shown() && app_.settings().general.minimizeOnStart) {
                     hide();
                 }
                 break;
@@ -100,20 +109,66 @@ bool SDIDecFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
-void SDIDecFrame::ApplyWindowSettings() {
-    SetTopmost(app_.settings().general.onTop);
-    UpdateMenu();
-    QMetaObject::invokeMethod(tabs_, &TWin95TabWindow::FitToPanels, Qt::QueuedConnection);
-    PostMessage(tabs_, WM_PANEL_ACTIVATED);
-    PostMessage(tabs_, WM_RADIO_RESET);
-    if (app_.TakeMinimizedStart()) {
-        if (!app_.settings().general.trayIcon) {
-            showMinimized();
-        } else {
-            StartDelayedHide();
+void SDIDecFrame::OnCommand(unsigned id) {
+    if (id >= TMainMenu::kRecentFirst && id < TMainMenu::kRecentFirst + TMainMenu::kRecentCount) {
+        // The archive panel opens recordings chosen from the File menu.
+        const QString path = app_.recentRecordings().Path(int(id - TMainMenu::kRecentFirst));
+        if (!path.isEmpty()) {
+            tabs_->setCurrentWidget(archive_);
+            archive_->OpenRecording(path);
         }
+        return;
     }
-    UpdateTrayIcon();
+    switch (id) {
+        case cmd::kExit:
+            RequestExit();
+            break;
+        case cmd::kTrayExit:
+            exitFlag_ = true;
+            close();
+            break;
+        case cmd::kTrayRestore:
+            Restore();
+            break;
+        case cmd::kTrayMute:
+            PostMessage(tabs_, WM_REMOTE_COMMAND, 0);
+            break;
+        case cmd::kPreferences:
+            ShowPreferences();
+            break;
+        case cmd::kMixerRecord:
+        case cmd::kMixerPlay:
+        case cmd::kSoundCardVolume:
+        case cmd::kMultimediaProperties:
+            RunMixerTool(id);
+            break;
+        case cmd::kHelpContents:
+        case cmd::kHelpButton:
+            app_.help().OpenContents();
+            break;
+        case cmd::kUsingHelp:
+            break;
+        case cmd::kCheckUpdates: {
+            QString version;
+            ProjectRCVersion().GetProductVersion(version);
+            OpenUrl(web::UpdatePage("Plumora", version));
+            break;
+        }
+        case cmd::kProductPage:
+            OpenUrl(web::ProductPage());
+            break;
+        case cmd::kMakerSite:
+            OpenUrl(web::MakerSite());
+            break;
+        case cmd::kAbout:
+        case cmd::kTrayAbout:
+            ShowAbout();
+            break;
+        default:
+            // Radio, record and playback commands.
+            PostMessage(radio_, WM_COMMAND, id);
+            break;
+    }
 }
 
 void SDIDecFrame::ShowPreferences() {
@@ -122,7 +177,7 @@ void SDIDecFrame::ShowPreferences() {
     }
     OptionsSheetHooks hooks;
     hooks.setTopmost = [this](bool onTop) { SetTopmost(onTop); };
-    hooks.openHelp = OpenHelpTopic;
+    hooks.openHelp = [this](const QString& topic) { app_.help().Open(topic); };
     hooks.frequency = [this] { return radio_->frequency(); };
     hooks.hasAmBand = [this] { return radio_->device().HasAmBand(); };
     hooks.editStation = [](PresetTable& table, int index, float frequency, QWidget* parent) {
@@ -145,9 +200,59 @@ void SDIDecFrame::RunRadioWizard() {
     auto* wizard = new TRadioWizard(app_.settings().radio, app_.settings().sound,
                                     SystemTunerLister(), SoundDeviceSources::System(), this);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
-    connect(wizard, &TRadioWizard::helpRequested, this, OpenHelpTopic);
+    connect(wizard, &TRadioWizard::helpRequested, this,
+            [this](const QString& topic) { app_.help().Open(topic); });
     connect(wizard, &QDialog::finished, this, [this] { PostMessage(tabs_, WM_RADIO_RESET); });
     wizard->open();
+}
+
+void SDIDecFrame::ShowAbout() {
+    if (about_ != nullptr) {
+        about_->raise();
+        about_->activateWindow();
+        return;
+    }
+    about_ = new AboutDlg(this);
+    about_->setAttribute(Qt::WA_DeleteOnClose);
+    about_->link()->SetHelpTopicHandler([this](int) { app_.help().OpenContents(); });
+    about_->open();
+}
+
+void SDIDecFrame::UpdateRadioItem() {
+    menu_->SetRadioItem(radio_->RadioMenuText(), !radio_->muted());
+}
+
+void SDIDecFrame::UpdateRecentRecordings() {
+    const RecentRecordings& recent = app_.recentRecordings();
+    QStringList names;
+    for (int i = 0; i < recent.Count(); ++i) {
+        names << recent.MenuText(i);
+    }
+    menu_->SetRecentRecordings(names);
+}
+
+void SDIDecFrame::UpdateStateIcons() {
+    icons_ = PickStateIcons(radio_->recording(), radio_->muted());
+    setWindowIcon(StateIconSet(icons_));
+    if (tray_) {
+        tray_->SetIcon(icons_.normal);
+    }
+}
+
+void SDIDecFrame::ApplyWindowSettings() {
+    SetTopmost(app_.settings().general.onTop);
+    UpdateMenu();
+    QMetaObject::invokeMethod(tabs_, &TWin95TabWindow::FitToPanels, Qt::QueuedConnection);
+    PostMessage(tabs_, WM_PANEL_ACTIVATED);
+    PostMessage(tabs_, WM_RADIO_RESET);
+    if (app_.TakeMinimizedStart()) {
+        if (!app_.settings().general.trayIcon) {
+            showMinimized();
+        } else {
+            StartDelayedHide();
+        }
+    }
+    UpdateTrayIcon();
 }
 
 void SDIDecFrame::SetTopmost(bool topmost) {
@@ -170,13 +275,14 @@ void SDIDecFrame::UpdateTrayIcon() {
         tray_.reset();
         return;
     }
-    if (tray_ || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (tray_) {
         return;
     }
-    tray_ = std::make_unique<QSystemTrayIcon>(windowIcon(), this);
-    tray_->setToolTip("Plumora");
-    connect(tray_.get(), &QSystemTrayIcon::activated, this, [this] { BringToFront(); });
-    tray_->show();
+    auto tray = std::make_unique<TTrayIcon>(this, [this] { return radio_->muted(); });
+    // A desktop without a tray: the program behaves as without the option.
+    if (tray->SetIcon(icons_.normal)) {
+        tray_ = std::move(tray);
+    }
 }
 
 void SDIDecFrame::StartDelayedHide() {
@@ -196,12 +302,29 @@ void SDIDecFrame::CancelDelayedHide() {
     }
 }
 
+void SDIDecFrame::Restore() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    showNormal();
+}
+
 void SDIDecFrame::BringToFront() {
     if (isMinimized() || !isVisible()) {
-        showNormal();
+        Restore();
     }
     raise();
     activateWindow();
+}
+
+void SDIDecFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_ && tray_->shown()) {
+        // The tray icon is the way back.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized() && tray_) {
+                hide();
+            }
+        });
+    }
 }
 
 void SDIDecFrame::closeEvent(QCloseEvent* event) {
@@ -215,7 +338,7 @@ void SDIDecFrame::closeEvent(QCloseEvent* event) {
         closes = mayClose;
     } else {
         closes = false;
-        if (tray_->isVisible()) {
+        if (tray_->shown()) {
             hide();
         } else {
             showMinimized();
@@ -225,6 +348,7 @@ void SDIDecFrame::closeEvent(QCloseEvent* event) {
     if (closes) {
         // A recording that runs ends now, complete and tagged.
         radio_->recordControl()->EndRecording();
+        tray_.reset();
         event->accept();
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     } else {

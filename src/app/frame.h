@@ -1,19 +1,27 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <thread>
 
+#include "app/state_icons.h"
+#include "controls/about_dlg.h"
 #include "platform/auto_reset_event.h"
 
 class App;
-class QSystemTrayIcon;
+class TAccelerators;
 class TAppDialog;
 class TArchDialog;
+class TMainMenu;
+class TTrayIcon;
 class TWin95TabWindow;
 
 // The program's one top-level window: the tab window with the radio, timer
-// and archive panels, the optional menu and the optional tray icon.
+// and archive panels, the optional menu and the optional tray icon. It
+// handles the program-wide commands (exit, preferences, mixers, help, web
+// pages, About) and hands the radio, record and playback commands to the
+// radio panel.
 class SDIDecFrame : public QMainWindow {
     Q_OBJECT
   public:
@@ -23,35 +31,51 @@ class SDIDecFrame : public QMainWindow {
     TWin95TabWindow* tabWindow() const { return tabs_; }
     TAppDialog* radioPanel() const { return radio_; }
     TArchDialog* archivePanel() const { return archive_; }
+    TMainMenu* mainMenu() const { return menu_; }
+    TTrayIcon* trayIcon() const { return tray_.get(); }
     bool hasTrayIcon() const { return tray_ != nullptr; }
+    const StateIconPair& stateIcons() const { return icons_; }
+    // The About box while it is open.
+    AboutDlg* aboutBox() const { return about_; }
 
     // An explicit exit (File menu, tray menu, termination signal): the tray
     // icon does not keep the program alive.
     void RequestExit();
 
-    // The "Options" sheet; when it closes the window settings are applied
-    // again and all settings saved.
+    // The Options sheet; the window settings are applied again and all
+    // settings saved when it closes.
     void ShowPreferences();
+    void ShowAbout();
 
   protected:
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void OnCommand(unsigned id);
     void ApplyWindowSettings();
     void SetTopmost(bool topmost);
     void UpdateMenu();
+    void UpdateRadioItem();
+    void UpdateRecentRecordings();
     void UpdateTrayIcon();
+    void UpdateStateIcons();
     void StartDelayedHide();
     void CancelDelayedHide();
     void BringToFront();
+    void Restore();
     void RunRadioWizard();
 
     App& app_;
     TWin95TabWindow* tabs_;
     TAppDialog* radio_;
     TArchDialog* archive_;
-    std::unique_ptr<QSystemTrayIcon> tray_;
+    TMainMenu* menu_;
+    TAccelerators* accelerators_;
+    std::unique_ptr<TTrayIcon> tray_;
+    StateIconPair icons_;
+    QPointer<AboutDlg> about_;
     bool exitFlag_ = false;
 
     std::thread delayedHide_;

@@ -1,0 +1,119 @@
+#include "app/tray_icon.h"
+
+#include <QMenu>
+#include <QWidget>
+#include <utility>
+
+#include "app/command_ids.h"
+#include "app/state_icons.h"
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
+
+namespace {
+
+TrayAvailability& Availability() {
+    static TrayAvailability check = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    return check;
+}
+
+constexpr int kMaxTipLength = 64;
+
+}  // namespace
+
+TrayAvailability SetTrayAvailability(TrayAvailability check) {
+    TrayAvailability previous = std::move(Availability());
+    Availability() =
+        check ? std::move(check)
+              : TrayAvailability([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
+    return previous;
+}
+
+bool TrayAvailable() {
+    return Availability()();
+}
+
+TrayClickRule::Action TrayClickRule::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Trigger: {
+            const bool endsDoubleClick = lastWasDoubleClick_;
+            lastWasDoubleClick_ = false;
+            return endsDoubleClick ? Action::None : Action::Restore;
+        }
+        case QSystemTrayIcon::DoubleClick:
+            lastWasDoubleClick_ = true;
+            return Action::FirstCommand;
+        default:
+            lastWasDoubleClick_ = false;
+            return Action::None;
+    }
+}
+
+TTrayIcon::TTrayIcon(QWidget* owner, std::function<bool()> muted)
+    : QObject(owner),
+      owner_(owner),
+      muted_(std::move(muted)),
+      menu_(std::make_unique<QMenu>("&Tray")),
+      icon_(new QSystemTrayIcon(this)) {
+    auto add = [this](unsigned id, const QString& text) {
+        QAction* action = menu_->addAction(text);
+        action->setData(id);
+        connect(action, &QAction::triggered, this,
+                [this, id] { PostMessage(owner_, WM_COMMAND, id); });
+        return action;
+    };
+    menu_->setDefaultAction(add(cmd::kTrayRestore, "&Restore window"));
+    mute_ = add(cmd::kTrayMute, "M&ute");
+    add(cmd::kTrayAbout, "&About...");
+    add(cmd::kTrayExit, "E&xit");
+    connect(menu_.get(), &QMenu::aboutToShow, this, &TTrayIcon::UpdateMenu);
+
+    icon_->setContextMenu(menu_.get());
+    connect(icon_, &QSystemTrayIcon::activated, this, &TTrayIcon::OnActivated);
+}
+
+TTrayIcon::~TTrayIcon() {
+    icon_->hide();
+}
+
+void TTrayIcon::UpdateMenu() {
+    const bool muted = muted_ && muted_();
+    mute_->setText(muted ? "&Unmute" : "M&ute");
+}
+
+bool TTrayIcon::SetIcon(int id) {
+    iconId_ = id;
+    icon_->setIcon(StateIcon(id));
+    icon_->setToolTip(StateIconTip(id).left(kMaxTipLength));
+    if (added_) {
+        return true;
+    }
+    if (!AddIcon()) {
+        icon_->hide();
+        if (!AddIcon()) {
+            return false;
+        }
+    }
+    added_ = true;
+    return true;
+}
+
+bool TTrayIcon::AddIcon() {
+    if (!TrayAvailable()) {
+        return false;
+    }
+    icon_->show();
+    return icon_->isVisible();
+}
+
+void TTrayIcon::OnActivated(QSystemTrayIcon::ActivationReason reason) {
+    switch (clicks_.OnActivated(reason)) {
+        case TrayClickRule::Action::Restore:
+            PostMessage(owner_, WM_TRAY_RESTORE);
+            break;
+        case TrayClickRule::Action::FirstCommand:
+            PostMessage(owner_, WM_COMMAND, cmd::kTrayRestore);
+            break;
+        case TrayClickRule::Action::None:
+            break;
+    }
+}
