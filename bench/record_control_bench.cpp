@@ -1,0 +1,254 @@
+// Records a stretch of 44100 Hz 16-bit stereo from an ALSA device that
+// delivers it as fast as it is read (the file plugin on the null plugin)
+// through the radio panel's StartEvent and StopEvent in WAV, MP3 128 kbit/s
+// and Vorbis 64 kbit/s, and the same PCM through arecord, lame and oggenc;
+// reports CPU seconds per hour of audio, the ratios, and the share of the
+// user-interface thread (status line, meter, size limit).
+//
+//   record_control_bench [--seconds N] [--dir FOLDER]
+//
+// N is the length of audio (default 3600). Files go to FOLDER (default: a
+// temporary folder) and are deleted.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/action_block.h"
+#include "app/radio_panel.h"
+#include "app/record_control.h"
+#include "app/settings_records.h"
+#include "audio/sstream_wave_in.h"
+#include "audio/svorbis_record.h"
+#include "platform/codec_manager.h"
+#include "platform/post_message.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kDevice = "plumora_record_bench";
+constexpr uint32_t kRate = 44100;
+
+double Seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+}
+
+double SelfCpu() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
+bool WritePcm(const QString& path, double seconds) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    const auto frames = static_cast<int64_t>(seconds * kRate);
+    std::vector<int16_t> block(kRate * 2);
+    uint32_t noise = 1;
+    for (int64_t at = 0; at < frames; at += kRate) {
+        const int64_t n = std::min<int64_t>(kRate, frames - at);
+        for (int64_t i = 0; i < n; ++i) {
+            const double t = static_cast<double>(at + i) / kRate;
+            noise = noise * 1664525u + 1013904223u;
+            const double r = (static_cast<int>(noise >> 16) - 32768) / 32768.0;
+            const double left = 0.4 * std::sin(2 * std::numbers::pi * 440 * t) + 0.03 * r;
+            const double right = 0.4 * std::sin(2 * std::numbers::pi * 1234 * t) + 0.03 * r;
+            block[static_cast<size_t>(2 * i)] = static_cast<int16_t>(left * 32767);
+            block[static_cast<size_t>(2 * i + 1)] = static_cast<int16_t>(right * 32767);
+        }
+        const auto bytes = static_cast<qint64>(n * 4);
+        if (file.write(reinterpret_cast<const char*>(block.data()), bytes) != bytes) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// CPU seconds of a child program; negative when it fails.
+double RunProgram(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return -1;
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+}
+
+double ThreadCpu() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Sample frames the running recorder has taken from the device.
+int64_t FramesDone(SRecord* recorder) {
+    if (auto* vorbis = dynamic_cast<SVorbisRecord*>(recorder)) {
+        return vorbis->FramesEncoded();
+    }
+    if (auto* stream = dynamic_cast<SStreamWaveIn*>(recorder)) {
+        return stream->HasCodecStream() ? stream->FramesConverted() : stream->GetBytesWritten() / 4;
+    }
+    return 0;
+}
+
+struct Figures {
+    double cpu = -1;
+    double uiCpu = -1;
+};
+
+// One recording by hand through the panel until `frames` are in.
+Figures RecordThroughPanel(SettingsRecords& settings, int format, int64_t frames) {
+    settings.formats.defaultAudioFormat = format;
+    ActionBlock actions;
+    TAppDialog panel(settings, actions, false);
+    panel.SetUp();
+    const double cpu = SelfCpu();
+    const double ui = ThreadCpu();
+    panel.StartEvent(-1);
+    SRecord* recorder = panel.recordControl()->recorder();
+    if (!panel.recording() || recorder == nullptr) {
+        return {};
+    }
+    while (panel.recording() && FramesDone(recorder) < frames) {
+        LetWaitingMessagesRun();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    panel.StopEvent(-1);
+    return {SelfCpu() - cpu, ThreadCpu() - ui};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    double seconds = 3600;
+    QString folder;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--seconds") {
+            seconds = std::atof(argv[i + 1]);
+        } else if (option == "--dir") {
+            folder = QString::fromLocal8Bit(argv[i + 1]);
+        }
+    }
+    if (seconds <= 0) {
+        std::fprintf(stderr, "usage: record_control_bench [--seconds N] [--dir FOLDER]\n");
+        return 2;
+    }
+    QTemporaryDir temporary;
+    if (folder.isEmpty()) {
+        folder = temporary.path();
+    }
+    QDir dir(folder);
+    const QString pcm = dir.filePath("bench-record.raw");
+    if (!WritePcm(pcm, seconds + 5)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(pcm));
+        return 1;
+    }
+    const QString config = dir.filePath("bench-record-asound.conf");
+    QFile configFile(config);
+    if (!configFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return 1;
+    }
+    configFile.write(QStringLiteral("pcm.%1 {\n  type file\n  slave.pcm { type null }\n"
+                                    "  format \"raw\"\n  file \"/dev/null\"\n  infile \"%2\"\n"
+                                    "  hint { description \"Benchmark capture\" }\n}\n")
+                         .arg(kDevice, pcm)
+                         .toUtf8());
+    configFile.close();
+    setenv("ALSA_CONFIG_PATH", config.toLocal8Bit().constData(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+
+    const auto frames = static_cast<int64_t>(seconds * kRate);
+    const double perHour = 3600.0 / seconds;
+
+    SettingsRecords settings;
+    settings.radio.vendor = 6;  // no radio
+    settings.sound.waveInDriver = kDevice;
+    settings.files.defaultDirectory = dir.filePath("recordings");
+    settings.files.fileSize = 9999;
+    settings.formats.waveFormat = WaveFormat::Pcm(2, kRate, 16);
+    WaveFormat wanted;
+    wanted.formatTag = codec::kTagMpegLayer3;
+    wanted.channels = 2;
+    wanted.samplesPerSec = kRate;
+    wanted.avgBytesPerSec = 16000;
+    const auto mp3Format = codec::SuggestFormat(wanted);
+    if (!mp3Format) {
+        std::fprintf(stderr, "no MP3 128 kbit/s format\n");
+        return 1;
+    }
+    settings.formats.mp3Format = *mp3Format;
+    settings.formats.vorStereo = true;
+    settings.formats.vorSampleRate = static_cast<int>(kRate);
+    settings.formats.vorBitRate = 64000;
+
+    const Figures wav = RecordThroughPanel(settings, kFormatWav, frames);
+    const Figures mp3 = RecordThroughPanel(settings, kFormatMp3, frames);
+    const Figures ogg = RecordThroughPanel(settings, kFormatVorbis, frames);
+    QDir(dir.filePath("recordings")).removeRecursively();
+
+    QFile::resize(pcm, frames * 4);
+    const QString arecordOut = dir.filePath("bench-arecord.wav");
+    const double arecord =
+        RunProgram({"arecord", "-q", "-D", kDevice, "-f", "S16_LE", "-c", "2", "-r", "44100", "-t",
+                    "wav", "-s", std::to_string(frames), arecordOut.toStdString()});
+    QFile::remove(arecordOut);
+    const QString lameOut = dir.filePath("bench-lame.mp3");
+    const double lame = RunProgram({"lame", "--quiet", "-r", "-s", "44.1", "--bitwidth", "16",
+                                    "--signed", "--little-endian", "-m", "j", "--cbr", "-b", "128",
+                                    pcm.toStdString(), lameOut.toStdString()});
+    QFile::remove(lameOut);
+    const QString oggOut = dir.filePath("bench-oggenc.ogg");
+    const double oggenc =
+        RunProgram({"oggenc", "-Q", "-r", "-B", "16", "-C", "2", "-R", "44100", "-b", "64",
+                    "--managed", "-o", oggOut.toStdString(), pcm.toStdString()});
+    QFile::remove(oggOut);
+    QFile::remove(pcm);
+
+    auto ratio = [](double ours, double reference) {
+        return reference > 0 && ours >= 0 ? ours / reference : 0.0;
+    };
+    std::printf("%.0f s of 44100 Hz stereo; CPU seconds per hour of audio\n", seconds);
+    std::printf("WAV         ours %7.2f   arecord %7.2f   ratio %.2f   UI thread %.2f\n",
+                wav.cpu * perHour, arecord * perHour, ratio(wav.cpu, arecord), wav.uiCpu * perHour);
+    std::printf("MP3 128k    ours %7.2f   lame    %7.2f   ratio %.2f   UI thread %.2f\n",
+                mp3.cpu * perHour, lame * perHour, ratio(mp3.cpu, lame), mp3.uiCpu * perHour);
+    std::printf("Vorbis 64k  ours %7.2f   oggenc  %7.2f   ratio %.2f   UI thread %.2f\n",
+                ogg.cpu * perHour, oggenc * perHour, ratio(ogg.cpu, oggenc), ogg.uiCpu * perHour);
+    return wav.cpu < 0 || mp3.cpu < 0 || ogg.cpu < 0 || arecord < 0 || lame < 0 || oggenc < 0;
+}
