@@ -343,7 +343,7 @@ void TAppDialog::SetArchivePanel(QWidget* archivePanel) {
 }
 
 bool TAppDialog::AskTuner() {
-    return AskTunerAllowed(settings_.radio.vendor);
+    return tuner_->AskTuner();
 }
 
 SMixer* TAppDialog::inputMixer() const {

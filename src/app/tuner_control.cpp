@@ -209,6 +209,10 @@ bool TunerControl::TunerLineConfigured() const {
     return !line.isEmpty() && line.compare(kNotConnected, Qt::CaseInsensitive) != 0;
 }
 
+bool TunerControl::AskTuner() const {
+    return tunerQuery_(settings_.radio.vendor);
+}
+
 bool TunerControl::SetMute(bool radioMute, bool lineMute) {
     if (!radioMute && !tunerQuery_(settings_.radio.vendor)) {
         return false;

@@ -76,6 +76,8 @@ class TunerControl : public QObject {
     // Next or previous preset of the current bank.
     void TunePreset(bool next);
 
+    // Asks the TV application for the tuner of the configured model.
+    bool AskTuner() const;
     // false when the TV application kept the tuner (nothing changed).
     bool SetMute(bool radioMute, bool lineMute);
     void ToggleMute();
