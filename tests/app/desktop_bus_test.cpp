@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
 
 #include "app/command_ids.h"
@@ -11,6 +12,7 @@
 #include "app/player_state.h"
 #include "app/preset_table.h"
 #include "support/private_session_bus.h"
+#include "support/scoped_xdg_dirs.h"
 
 // Records the PropertiesChanged signals a client sees.
 class PropertyChanges : public QObject {
@@ -246,6 +248,56 @@ TEST_F(DesktopBusTest, RaiseAndQuitReachTheWindow) {
                  {"call", "--session", "--dest", "org.mpris.MediaPlayer2.Plumora", "--object-path",
                   "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Quit"});
     EXPECT_EQ(quit_, 1);
+}
+
+// The real program on a private bus, driven as a desktop would drive it.
+TEST(DesktopBusProgram, RunningProgramIsDrivenOverTheBusAndQuits) {
+    ScopedXdgDirs dirs;
+    PrivateSessionBus session;
+    ASSERT_TRUE(session.running());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(PLUMORA_EXECUTABLE, {"-q"});
+    ASSERT_TRUE(program.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (RunBusClient("playerctl", {"-l"}) != "Plumora") {
+        ASSERT_LT(clock.elapsed(), 30000) << "the program never came onto the bus";
+        ASSERT_EQ(program.state(), QProcess::Running);
+        program.waitForFinished(100);
+    }
+    auto muted = [] {
+        return RunBusClient(
+            "gdbus", {"call", "--session", "--dest", "com.quillmoor.Plumora", "--object-path",
+                      "/com/quillmoor/Plumora", "--method", "org.freedesktop.DBus.Properties.Get",
+                      "com.quillmoor.Plumora.Control", "Muted"});
+    };
+    auto waitFor = [&](const QString& expected) {
+        QElapsedTimer wait;
+        wait.start();
+        while (muted() != expected && wait.elapsed() < 20000) {
+            program.waitForFinished(100);
+        }
+        return muted();
+    };
+    EXPECT_EQ(waitFor("(<true>,)"), "(<true>,)") << "started with -q";
+    EXPECT_EQ(RunBusClient("playerctl", {"-p", "Plumora", "status"}), "Paused");
+    RunBusClient("playerctl", {"-p", "Plumora", "play-pause"});
+    EXPECT_EQ(waitFor("(<false>,)"), "(<false>,)");
+    RunBusClient("gdbus",
+                 {"call", "--session", "--dest", "com.quillmoor.Plumora", "--object-path",
+                  "/com/quillmoor/Plumora", "--method", "com.quillmoor.Plumora.Control.Mute"});
+    EXPECT_EQ(waitFor("(<true>,)"), "(<true>,)");
+
+    RunBusClient("gdbus",
+                 {"call", "--session", "--dest", "org.mpris.MediaPlayer2.Plumora", "--object-path",
+                  "/org/mpris/MediaPlayer2", "--method", "org.mpris.MediaPlayer2.Quit"});
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 }  // namespace
