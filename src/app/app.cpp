@@ -53,6 +53,7 @@ int App::Run() {
     InstanceServer::Handlers handlers;
     handlers.actions = [this](const ActionBlock& block) { AcceptActions(block); };
     handlers.bringToFront = [this] { PostMessage(frame_.get(), WM_TRAY_RESTORE); };
+    handlers.radioMessage = [this](unsigned msg) { PostMessage(frame_->radioPanel(), msg); };
     handlers.tunerRequest = [this](int group) {
         return frame_->radioPanel()->AnswerTunerRequest(group);
     };

@@ -73,6 +73,14 @@ qint32 InstanceServer::Handle(const LocalMessage& message) {
                 handlers_.bringToFront();
             }
             return 0;
+        case WM_VOLUME_UP:
+        case WM_VOLUME_DOWN:
+        case WM_TUNE_UP:
+        case WM_TUNE_DOWN:
+            if (handlers_.radioMessage) {
+                handlers_.radioMessage(message.msg);
+            }
+            return 0;
         case WM_TUNER_ARBITRATION:
             return handlers_.tunerRequest ? handlers_.tunerRequest(static_cast<int>(message.wParam))
                                           : 0;

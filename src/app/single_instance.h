@@ -36,6 +36,9 @@ class InstanceServer : public QObject {
         std::function<void()> bringToFront;
         // A tuner request for a sharing group; returns the answer.
         std::function<int(int group)> tunerRequest;
+        // Tune up or down, volume up or down (the message number), asked for
+        // by another program.
+        std::function<void(unsigned msg)> radioMessage;
     };
 
     explicit InstanceServer(Handlers handlers, QObject* parent = nullptr);

@@ -15,7 +15,8 @@ class InstanceServerTest : public ::testing::Test {
                    [this](int group) {
                        lastGroup_ = group;
                        return 15;
-                   }}) {}
+                   },
+                   {}}) {}
 
     qint32 Send(quint32 msg, quint32 wParam, QByteArray data = {}) {
         return server_.Handle(LocalMessage{msg, wParam, 0, std::move(data)});
@@ -76,3 +77,14 @@ TEST(HandOver, NoRunningInstanceMeansThisProcessBecomesTheProgram) {
 }
 
 }  // namespace
+
+TEST(InstanceServerRadio, TuneAndVolumeMessagesOfOtherProgramsReachTheRadio) {
+    std::vector<unsigned> messages;
+    InstanceServer::Handlers handlers;
+    handlers.radioMessage = [&](unsigned msg) { messages.push_back(msg); };
+    InstanceServer server(std::move(handlers));
+    for (quint32 msg : {WM_TUNE_UP, WM_TUNE_DOWN, WM_VOLUME_UP, WM_VOLUME_DOWN, WM_RADIO_RESET}) {
+        EXPECT_EQ(server.Handle(LocalMessage{msg, 0, 0, {}}), 0);
+    }
+    EXPECT_EQ(messages, (std::vector<unsigned>{1159, 1160, 1156, 1157}));
+}
