@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "media/id3v2_frames.h"
 #include "media/wave_file.h"
@@ -373,7 +374,7 @@ bool Mp3File::SetTag(std::string_view name, std::string_view text) {
     const int64_t position = position_;
     const int64_t behindData = file_.Size() - dataStart_;  // audio and what follows it
     CloseHandle();
-    const Id3v2AddResult result = AddId3v2Frame(fileName_, name, text, enableId3v2Tag_);
+    const Id3v2AddResult result = AddFrameBeside(name, text, behindData);
     if (!OpenFile(openMode_ & ~(kOpenCreate | kOpenDenyWrite))) {
         error_ = kMediaErrorOpen;
         return false;
@@ -402,6 +403,56 @@ bool Mp3File::SetTag(std::string_view name, std::string_view text) {
         id3v1_.SetField(name, text);
         id3v1Set_ = true;
         id3v1Changed_ = true;
+    }
+    return true;
+}
+
+Id3v2AddResult Mp3File::AddFrameBeside(std::string_view name, std::string_view text,
+                                       int64_t behindData) {
+    if (!enableId3v2Tag_) {
+        return AddId3v2Frame(fileName_, name, text, false);
+    }
+    // The tag library rewrites the whole file and, when that fails part
+    // way, still puts the part in place of the recording. So it works on a
+    // copy beside the file, which replaces the recording only once it is
+    // complete and holds all of the audio.
+    const std::string copy = fileName_ + ".tagging";
+    if (!CopyFileContents(fileName_, copy)) {
+        return Id3v2AddResult::kFailed;
+    }
+    const Id3v2AddResult result = AddId3v2Frame(copy, name, text, true);
+    if (result != Id3v2AddResult::kAdded || !SameAudioBehindTag(copy, behindData)) {
+        ::unlink(copy.c_str());
+        return result == Id3v2AddResult::kAdded ? Id3v2AddResult::kFailed : result;
+    }
+    if (::rename(copy.c_str(), fileName_.c_str()) != 0) {
+        ::unlink(copy.c_str());
+        return Id3v2AddResult::kFailed;
+    }
+    return result;
+}
+
+bool Mp3File::SameAudioBehindTag(const std::string& copy, int64_t behindData) const {
+    // Everything from the old audio start on must end the copy unchanged.
+    BufferedFile original;
+    BufferedFile tagged;
+    if (!original.Open(fileName_, kOpenRead) || !tagged.Open(copy, kOpenRead)) {
+        return false;
+    }
+    const int64_t offset = tagged.Size() - behindData;
+    if (offset < 0 || original.Size() - dataStart_ != behindData) {
+        return false;
+    }
+    std::vector<char> a(64 * 1024);
+    std::vector<char> b(64 * 1024);
+    for (int64_t at = 0; at < behindData;) {
+        const int64_t n = std::min<int64_t>(static_cast<int64_t>(a.size()), behindData - at);
+        if (!original.ReadAt(dataStart_ + at, a.data(), n) ||
+            !tagged.ReadAt(offset + at, b.data(), n) ||
+            std::memcmp(a.data(), b.data(), static_cast<size_t>(n)) != 0) {
+            return false;
+        }
+        at += n;
     }
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "media/file_io.h"
 #include "media/id3v1_record.h"
+#include "media/id3v2_frames.h"
 #include "media/media_file.h"
 #include "media/mp3_frame.h"
 
@@ -73,6 +74,11 @@ class Mp3File : public MediaFile {
     // passed over.
     int64_t FindFrameOfThisFile();
     bool OpenFile(unsigned mode);
+    // Adds the ID3v2 frame on a copy of the file that replaces it once it
+    // is complete; the file stays as it was on any failure.
+    Id3v2AddResult AddFrameBeside(std::string_view name, std::string_view text, int64_t behindData);
+    // The copy ends in the behindData bytes that follow dataStart_ here.
+    bool SameAudioBehindTag(const std::string& copy, int64_t behindData) const;
     bool ReopenAfterTagging(bool hadAudio, int64_t position, int64_t lengthBefore);
     void CloseHandle();
 

@@ -8,6 +8,7 @@
 #include "media/media_test_support.h"
 #include "media/mp3_file.h"
 #include "media/mp3_frame.h"
+#include "support/file_size_limit.h"
 
 namespace {
 
@@ -423,6 +424,34 @@ TEST_F(Mp3FileTest, RenameAndDelete) {
     Mp3File file(target, nullptr, kOpenReadWrite);
     EXPECT_TRUE(file.Delete());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(target)));
+}
+
+}  // namespace
+
+namespace {
+
+// Tagging rewrites the file; when the disk cannot take the new one, the
+// recording stays exactly as it was and the tag is reported as not written.
+TEST_F(Mp3FileTest, TagThatCannotBeWrittenLeavesTheRecordingAsItWas) {
+    {
+        Mp3File file(path_, nullptr, kRecordMode);
+        ASSERT_EQ(file.Write(stereo_.constData(), stereo_.size()), stereo_.size());
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(stereo_.size()) + 64);
+            EXPECT_FALSE(file.SetTag("title", "Morning News"));
+            EXPECT_FALSE(file.SetTag(kTimecodeTagName, std::string(2000, 'x')));
+        }
+        EXPECT_EQ(file.GetLength(), stereo_.size());
+        EXPECT_EQ(file.GetDataStart(), 0);
+    }
+    EXPECT_EQ(ReadFileBytes(path_), stereo_);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path_ + ".tagging")));
+    if (HaveTool("ffprobe")) {
+        const ToolRun run = RunTool("ffprobe", {"-v", "error", "-show_entries", "format=duration",
+                                                "-of", "csv=p=0", QString::fromStdString(path_)});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_GT(run.output.trimmed().toDouble(), 0.2);
+    }
 }
 
 }  // namespace
