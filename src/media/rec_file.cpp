@@ -143,12 +143,19 @@ void RecFile::Reopen() {
     const bool overwrite = media_->IsOverwrite();
     const std::string name = media_->GetFileName();
     const unsigned openMode = media_->GetOpenMode();
+    // The header holds an estimate while recording; the count the recorder
+    // adds at its stop goes on top of what was counted before.
+    const auto* wave = dynamic_cast<const WaveFile*>(media_.get());
+    const uint32_t samples = wave ? wave->GetSampleCount() : 0;
     media_.reset();  // all headers and sizes go to disk
     // What a crash from here on would otherwise lose.
     WriteRecoveryFile(BuildItem());
     media_ = MakeMedia(name, nullptr, openMode & ~kOpenCreate);
     media_->SetTemporary(temporary);
     media_->SetOverwrite(overwrite);
+    if (auto* reopened = dynamic_cast<WaveFile*>(media_.get())) {
+        reopened->SetSampleCount(samples);
+    }
     media_->Seek(position);
 }
 

@@ -40,6 +40,8 @@ class WaveFile : public RiffFile {
     bool ReadHeader() override;
 
     uint32_t GetSampleCount() const { return sampleCount_; }
+    // The count kept so far, e.g. carried over when the file is reopened.
+    void SetSampleCount(uint32_t samples) { sampleCount_ = samples; }
 
     // PCM, 1 channel, 22050 samples per second, 8 bits.
     static WaveFormat DefaultFormat();

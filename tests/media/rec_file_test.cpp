@@ -272,3 +272,36 @@ TEST_F(RecFileTest, FileThatCannotBeOpenedIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+// A compressed recording longer than a reopen interval: "fact" holds what
+// the recorder counted, once, and a second session adds its own on top.
+TEST_F(RecFileTest, SampleCountOfACompressedRecordingIsCountedOnceAcrossReopens) {
+    format_ = WaveFormat{};
+    format_.formatTag = 17;  // IMA ADPCM, 505 samples per 256-byte block
+    format_.channels = 1;
+    format_.samplesPerSec = 22050;
+    format_.avgBytesPerSec = 11100;
+    format_.blockAlign = 256;
+    format_.bitsPerSample = 4;
+    format_.extra = QByteArray("\xf9\x01", 2);
+    const uint32_t perSession = (RecFile::kReopenInterval * 2 + 5) * 505;
+    for (int session = 1; session <= 2; ++session) {
+        auto file = std::make_unique<RecFile>(path_, session == 1 ? &format_ : nullptr,
+                                              session == 1 ? kRecordMode : kOpenReadWrite, false,
+                                              true, clock_);
+        WriteBuffers(*file, RecFile::kReopenInterval * 2 + 5, 256);
+        file->AddSampleCount(perSession);
+        file.reset();
+        EXPECT_EQ(WaveFile(path_, nullptr, kOpenRead).GetSampleCount(), perSession * session);
+    }
+    if (HaveTool("ffprobe")) {
+        const ToolRun run = RunTool("ffprobe", {"-v", "error", "-show_entries", "format=duration",
+                                                "-of", "csv=p=0", QString::fromStdString(path_)});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_NEAR(run.output.trimmed().toDouble(), perSession * 2 / 22050.0, 0.1);
+    }
+}
+
+}  // namespace
