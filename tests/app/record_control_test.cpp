@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
@@ -82,6 +83,7 @@ class RecordControlTest : public ::testing::Test {
         settings_.radio.vendor = 6;  // "<no radio>"
         settings_.sound.waveInDriver = AlsaTestDevices::kCapture;
         settings_.files.defaultDirectory = dir_.path();
+        settings_.files.fileSize = 9999;  // the test device delivers faster than real time
         settings_.formats.waveFormat = WaveFormat::Pcm(2, 44100, 16);
         devices_.SetCaptureInput(TestSignal(kCdBytesPerSecond * 2));
         clock_.Set(2026, 12, 7, 14, 5, 30);
@@ -139,8 +141,11 @@ TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
     ASSERT_TRUE(WaitUntil(
         [&] { return control().recorder()->GetBytesWritten() >= kCdBytesPerSecond; }, 60000));
     ASSERT_TRUE(WaitUntil([&] { return panel_->statusText() != "lstav_1.wav"; }));
-    EXPECT_THAT(panel_->statusText().toStdString(), HasSubstr("lstav_1.wav "));
-    EXPECT_THAT(panel_->statusText().toStdString(), HasSubstr("MB  0:"));
+    // How far it got depends on the machine: the test device is not paced.
+    EXPECT_TRUE(QRegularExpression("^lstav_1\\.wav [0-9.]+MB  [0-9]+:[0-9]{2}(:[0-9]{2})?$")
+                    .match(panel_->statusText())
+                    .hasMatch())
+        << panel_->statusText().toStdString();
     panel_->StopEvent(-1);
 
     EXPECT_FALSE(panel_->recording());
