@@ -62,6 +62,8 @@ class RecordingRadio : public SRadio {
 class FakePanelMixer : public MixerBackend {
   public:
     int id;
+    bool failing = false;  // the card went away
+    int takes = 0;         // how often the events were taken
     std::vector<MixerLine> playbackLines;
     std::vector<MixerVolume> playbackVolumes;
     std::vector<bool> playbackMutes;
@@ -133,6 +135,10 @@ class FakePanelMixer : public MixerBackend {
 
     int EventDescriptor() const override { return pipe_[0]; }
     int TakeEvents() override {
+        ++takes;
+        if (failing) {
+            return -1;  // the descriptor stays readable, as a vanished card's does
+        }
         char buffer[16];
         const ssize_t n = read(pipe_[0], buffer, sizeof buffer);
         return n < 0 ? -1 : static_cast<int>(n);
