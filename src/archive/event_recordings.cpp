@@ -1,5 +1,7 @@
 #include "archive/event_recordings.h"
 
+#include "media/rec_file.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -44,6 +46,13 @@ bool EmptyAndDelete(const QString& path) {
             [[maybe_unused]] const int ignored = ftruncate(fd, 0);
         }
         close(fd);
+    }
+    if (deleted) {
+        // The metadata kept beside a recording while it was made goes with it.
+        const std::string recovery = RecFile::RecoveryPath(name.toStdString());
+        if (!recovery.empty()) {
+            unlink(recovery.c_str());
+        }
     }
     return deleted;
 }

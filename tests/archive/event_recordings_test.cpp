@@ -154,3 +154,20 @@ TEST_F(EventRecordingsTest, FailedDeletionStopsAndLeavesTheRecordingWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EventRecordingsTest, PruningTakesTheRecoveryFileAlong) {
+    Record("Talk_1.wav");
+    Record("Talk_2.wav");
+    QFile recovery(dir.filePath("Talk_1.~av"));
+    ASSERT_TRUE(recovery.open(QIODevice::WriteOnly));
+    recovery.write("\x01\x00\x00\x00item", 8);
+    recovery.close();
+    EXPECT_EQ(PruneEventRecordings(dir.path(), "Talk", 1), PruneResult::kDone);
+    EXPECT_FALSE(QFile::exists(dir.filePath("Talk_1.wav")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("Talk_1.~av")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("Talk_2.wav")));
+}
+
+}  // namespace
