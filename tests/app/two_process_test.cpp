@@ -108,6 +108,9 @@ TEST_F(ProgramTest, SecondStartHandsItsActionsOverAndExitsWithTheAnswer) {
     StartFirst();
     EXPECT_EQ(RunSecond({"/r", "/q", "/t", "95.5"}), 1);
     EXPECT_EQ(RunSecond({}), 0) << "no actions: the first one comes to the front";
+    // The actions run in turn: the recording starts, then the tune follows.
+    WaitForRecording(RecordingPath("lstav_1.wav"));
+    QThread::msleep(300);
     EXPECT_EQ(TerminateFirst(), 0);
 
     EXPECT_TRUE(Log().contains("record\r\n")) << Log().toStdString();
