@@ -177,7 +177,7 @@ bool SVorbisPlay::ProcessBuffer(bool explicitHeader, WaveHeader* header) {
     }
     heardPosition_ = static_cast<int64_t>(buffer->user);
     Decode(*buffer);
-    buffer->user = static_cast<uintptr_t>(RawPosition());
+    buffer->user = static_cast<uintptr_t>(DecodedPosition());
     buffer->ClearDone();
     if (device_->AddBuffer(buffer) != kWaveOk) {
         ring_.Drop(buffer);
@@ -224,7 +224,20 @@ int64_t SVorbisPlay::GetPosition() {
     if (device_ && !stopped_) {
         return heardPosition_;
     }
-    return RawPosition();
+    return DecodedPosition();
+}
+
+int64_t SVorbisPlay::DecodedPosition() {
+    // A file cut inside a page ends the decoder before its last bytes: once
+    // nothing more decodes, the position is the end.
+    return finished_ ? LengthLocked() : RawPosition();
+}
+
+int64_t SVorbisPlay::LengthLocked() {
+    // The decoder's raw total ends where the last page begins, so the
+    // position would pass it at the end; the file's size is where it ends.
+    const ogg_int64_t total = ov_raw_total(&vorbis_, -1);
+    return std::max<int64_t>(fileSize_, total < 0 ? 0 : static_cast<int64_t>(total));
 }
 
 int64_t SVorbisPlay::GetLength() {
@@ -232,10 +245,7 @@ int64_t SVorbisPlay::GetLength() {
     if (!open_) {
         return 0;
     }
-    // The decoder's raw total ends where the last page begins, so the
-    // position would pass it at the end; the file's size is where it ends.
-    const ogg_int64_t total = ov_raw_total(&vorbis_, -1);
-    return std::max<int64_t>(fileSize_, total < 0 ? 0 : static_cast<int64_t>(total));
+    return LengthLocked();
 }
 
 uint32_t SVorbisPlay::GetBytesPerSecond() {

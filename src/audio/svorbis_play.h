@@ -50,6 +50,9 @@ class SVorbisPlay : public ThreadObject, public SPlay {
   private:
     static void DeviceCallback(WaveMessage message, void* instance, WaveHeader* header, int detail);
     int64_t RawPosition();
+    // The raw position, or the end of the file once nothing more decodes.
+    int64_t DecodedPosition();
+    int64_t LengthLocked();
     // Decodes up to RequestBytes() into the buffer; its length becomes the
     // bytes decoded.
     void Decode(WaveHeader& header);

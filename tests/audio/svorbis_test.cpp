@@ -245,3 +245,27 @@ TEST_F(SVorbisTest, DamagedOrForeignFilesStopCleanly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A recording cut inside a page (killed, or the disk ran full) plays to its
+// end: the position reaches the length.
+TEST_F(SVorbisTest, FileCutInsideAPageReachesItsEnd) {
+    const QString path = Path("cut.ogg");
+    RecordTone(path, VorbisSettings(1, 16000, 32000), 4.0, 500.0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qsizetype lastPage = file.readAll().lastIndexOf("OggS");
+    ASSERT_GT(lastPage, 0);
+    ASSERT_TRUE(file.resize(lastPage + 40)) << "a few bytes into the last page";
+    file.close();
+    SVorbisPlay player(nullptr, path.toStdString(), AlsaTestDevices::kPlayback);
+    ASSERT_TRUE(player.IsOpen());
+    ASSERT_TRUE(player.Play());
+    EXPECT_TRUE(WaitUntil([&] { return player.GetPosition() >= player.GetLength(); }, 20000))
+        << player.GetPosition() << " of " << player.GetLength();
+    EXPECT_TRUE(player.Stop());
+    EXPECT_EQ(player.GetPosition(), player.GetLength());
+}
+
+}  // namespace
