@@ -14,6 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   sox ffmpeg vorbis-tools python3-mutagen lame
   clang libclang-rt-14-dev
+  xvfb xdotool
   dbus-daemon playerctl desktop-file-utils appstream file dpkg-dev
 )
 

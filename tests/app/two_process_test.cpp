@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QThread>
 #include <memory>
 #include <vector>
@@ -229,3 +230,38 @@ TEST_F(ProgramTest, StartsAtTheSameMomentGiveOneProgram) {
 }
 
 }  // namespace
+
+// Under a real X server (when Xvfb and xdotool are installed): the window
+// maps, Alt+R records and Ctrl+Alt+S stops, typed as a user would.
+TEST_F(ProgramTest, UnderXTheKeyboardRecordsAndStops) {
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+        QStandardPaths::findExecutable("xdotool").isEmpty()) {
+        GTEST_SKIP() << "no Xvfb or xdotool";
+    }
+    QDir().mkpath(dirs_.configHome());
+    QFile userDirs(dirs_.configHome() + "/user-dirs.dirs");
+    ASSERT_TRUE(userDirs.open(QIODevice::WriteOnly));
+    userDirs.write("XDG_MUSIC_DIR=\"" + MusicDir().toUtf8() + "\"\n");
+    userDirs.close();
+    {
+        QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
+        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
+        user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
+    }
+    QProcessEnvironment x = environment_;
+    x.remove("QT_QPA_PLATFORM");
+    QProcess session;
+    session.setProcessEnvironment(x);
+    session.setProcessChannelMode(QProcess::MergedChannels);
+    const QString path = RecordingPath("lstav_1.wav");
+    session.start("xvfb-run", {"-a", "-s", "-screen 0 800x600x24", "bash", PLUMORA_X_SESSION,
+                               program_, path, program_ + ".log"});
+    ASSERT_TRUE(session.waitForFinished(110000));
+    EXPECT_EQ(session.exitCode(), 0) << session.readAll().toStdString();
+    QElapsedTimer clock;
+    clock.start();
+    while (Item(path).empty() && clock.elapsed() < 20000) {
+        QThread::msleep(50);
+    }
+    EXPECT_NE(Item(path).find("EVENT <unscheduled>"), std::string::npos) << Log().toStdString();
+}
