@@ -108,6 +108,8 @@ int64_t RecFile::WriteAudio(const void* data, int64_t count) {
             const int64_t at = media_->IsOverwrite() ? media_->GetPosition() : media_->GetLength();
             timecodes_.push_back({clock_.Now(), static_cast<uint32_t>(at)});
         }
+        // A crash from here on keeps the start time and the metadata.
+        WriteRecoveryFile(BuildItem());
     }
     const int64_t lengthBefore = media_->GetLength();
     errno = 0;
@@ -127,6 +129,13 @@ int64_t RecFile::WriteAudio(const void* data, int64_t count) {
         written = -1;
     }
     ++writeCount_;
+    if (!mp3_ && written > 0 && writeCount_ % kHeaderInterval == 0 &&
+        writeCount_ < kReopenInterval) {
+        // Readers see the audio so far: the sizes in the header are two
+        // small writes.
+        media_->Update();
+        media_->SetDirty(true);
+    }
     if (!mp3_ && writeCount_ >= kReopenInterval) {
         writeCount_ = 0;
         if (media_->IsOpen() && !media_->IsReadOnly()) {

@@ -22,6 +22,9 @@
 class RecFile {
   public:
     static constexpr int kReopenInterval = 600;
+    // The sizes of a WAVE header are brought up to date every this many
+    // writes (a few seconds of recording).
+    static constexpr int kHeaderInterval = 25;
     static constexpr uint32_t kCurrentPosition = 0xFFFFFFFF;
 
     // path ending in ".mp3" (any case) -> Mp3File, any other path of four or

@@ -106,6 +106,17 @@ bool RiffFile::OpenExisting() {
     const int64_t fileSize = io_.Size();
     // A size beyond the end of the file claims audio that is not there.
     length_ = std::clamp<int64_t>(fileSize - data_.dataOffset, 0, data_.size);
+    // A recording killed before its sizes were written last: the headers
+    // end with the data, but the file goes on. What follows is its audio,
+    // in whole blocks.
+    if (riff_.ContentEnd() <= data_.ContentEnd() && fileSize > data_.ContentEnd() &&
+        fileSize - data_.dataOffset <= kMaxRiffContent) {
+        int64_t found = fileSize - data_.dataOffset;
+        if (format_.blockAlign > 1) {
+            found -= found % format_.blockAlign;
+        }
+        length_ = std::max(length_, found);
+    }
     position_ = 0;
     tailStart_ = PaddedDataEnd();
     tailEnd_ = std::max(tailStart_, std::min(riff_.ContentEnd(), fileSize));

@@ -39,7 +39,7 @@ void RecordAndKill(const std::string& path, int buffers) {
     EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
 }
 
-TEST(CrashedRecording, KeepsTheAudioUpToTheLastReopenAndItsMetadata) {
+TEST(CrashedRecording, KeepsAllTheAudioOnDiskAndItsMetadata) {
     TestDir dir;
     const std::string path = dir.Path("killed.wav");
     const int buffers = RecFile::kReopenInterval + 50;
@@ -47,19 +47,20 @@ TEST(CrashedRecording, KeepsTheAudioUpToTheLastReopenAndItsMetadata) {
     if (HasFatalFailure()) {
         return;
     }
-    const int64_t kept = int64_t{kBufferBytes} * RecFile::kReopenInterval;
+    // Every buffer written before the kill.
+    const int64_t kept = int64_t{kBufferBytes} * buffers;
 
     if (HaveTool("sox")) {
         const ToolRun sox = RunTool("sox", {"--i", "-D", QString::fromStdString(path)});
         EXPECT_EQ(sox.exitCode, 0) << sox.output.toStdString();
-        EXPECT_EQ(sox.output.trimmed(), "120.000000");
+        EXPECT_EQ(sox.output.trimmed(), "130.000000");
     }
     if (HaveTool("ffprobe")) {
         const ToolRun probe =
             RunTool("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
                                 "default=noprint_wrappers=1", QString::fromStdString(path)});
         EXPECT_EQ(probe.exitCode, 0) << probe.output.toStdString();
-        EXPECT_EQ(probe.output.trimmed(), "duration=120.000000");
+        EXPECT_EQ(probe.output.trimmed(), "duration=130.000000");
     }
 
     {
@@ -67,7 +68,7 @@ TEST(CrashedRecording, KeepsTheAudioUpToTheLastReopenAndItsMetadata) {
         ASSERT_TRUE(wave.IsOpen());
         ASSERT_EQ(wave.GetLength(), kept);
         QByteArray buffer(kBufferBytes, '\0');
-        for (int i = 0; i < RecFile::kReopenInterval; ++i) {
+        for (int i = 0; i < buffers; ++i) {
             ASSERT_EQ(wave.Read(buffer.data(), kBufferBytes), kBufferBytes);
             ASSERT_EQ(buffer, ChildBuffer(i)) << "buffer " << i;
         }
@@ -97,6 +98,30 @@ TEST(CrashedRecording, KeepsTheAudioUpToTheLastReopenAndItsMetadata) {
     EXPECT_EQ(file.Comments().size(), 2u);
     ASSERT_EQ(file.Timecodes().size(), 2u);
     EXPECT_EQ(file.Timecodes()[1].position, kept);
+}
+
+}  // namespace
+
+namespace {
+
+// Killed long before the first reopen: the header's sizes are a few
+// seconds behind at most, and our reader takes every byte on disk.
+TEST(CrashedRecording, KilledEarlyStillHoldsItsAudioAndStartTime) {
+    TestDir dir;
+    const std::string path = dir.Path("early.wav");
+    const int buffers = RecFile::kHeaderInterval * 4 + 7;
+    RecordAndKill(path, buffers);
+    if (HasFatalFailure()) {
+        return;
+    }
+    if (HaveTool("sox")) {
+        const ToolRun sox = RunTool("sox", {"--i", "-D", QString::fromStdString(path)});
+        EXPECT_EQ(sox.exitCode, 0) << sox.output.toStdString();
+        EXPECT_GE(sox.output.trimmed().toDouble(), RecFile::kHeaderInterval * 4 * 0.2 - 0.001);
+    }
+    RecFile file(path, nullptr, kOpenRead, false);
+    EXPECT_EQ(file.GetLength(), int64_t{kBufferBytes} * buffers);
+    EXPECT_EQ(file.Timecodes(), (std::vector<TimecodeEntry>{{kStart, 0}}));
 }
 
 }  // namespace

@@ -187,9 +187,17 @@ TEST_F(RecFileTest, WaveRecordingIsCompletedOnDiskEveryReopenInterval) {
     const std::string recovery = RecFile::RecoveryPath(path_);
     auto file = Record(path_);
     file->AddComment("news", 0);
-    WriteBuffers(*file, RecFile::kReopenInterval - 1);
-    EXPECT_EQ(WaveFile(path_, nullptr, kOpenRead).GetLength(), 0) << "sizes not written yet";
-    EXPECT_FALSE(FileExists(recovery));
+    WriteBuffers(*file, RecFile::kHeaderInterval - 1);
+    EXPECT_TRUE(FileExists(recovery)) << "from the first write on";
+    WriteBuffers(*file, 1);
+    {
+        // The header on disk already tells readers of the audio so far.
+        const QByteArray bytes = ReadFileBytes(path_);
+        const qsizetype data = bytes.indexOf("data");
+        ASSERT_GT(data, 0);
+        EXPECT_EQ(bytes.mid(data + 4, 4), Le32(100 * RecFile::kHeaderInterval));
+    }
+    WriteBuffers(*file, RecFile::kReopenInterval - RecFile::kHeaderInterval - 1);
 
     WriteBuffers(*file, 1);
     EXPECT_EQ(WaveFile(path_, nullptr, kOpenRead).GetLength(), 100 * RecFile::kReopenInterval);
@@ -221,7 +229,7 @@ TEST_F(RecFileTest, Mp3RecordingIsNotReopened) {
             const int to = static_cast<int>(static_cast<int64_t>(mp3.size()) * (i + 1) / pieces);
             file.WriteAudio(mp3.constData() + from, to - from);
         }
-        EXPECT_FALSE(FileExists(RecFile::RecoveryPath(path)));
+        EXPECT_TRUE(FileExists(RecFile::RecoveryPath(path))) << "the start time is kept";
         file.AddComment("mp3 comment", 0);
     }
     RecFile file(path, nullptr, kOpenRead, false);
