@@ -1,6 +1,7 @@
 #pragma once
 
 class App;
+class RecordControl;
 class QWidget;
 class TArchDialog;
 
@@ -8,3 +9,7 @@ class TArchDialog;
 // recording directory and output device, the event times of its groups,
 // the recent-recordings list.
 TArchDialog* MakeArchivePanel(App& app, QWidget* parent);
+
+// A recording that ends (or stops by itself) shows in the archive at once,
+// and the one being recorded may not be deleted.
+void ConnectArchiveToRecordings(TArchDialog& archive, RecordControl& records);

@@ -51,6 +51,7 @@ SDIDecFrame::SDIDecFrame(App& app)
     tabs_->AddPanel(archive_, "Archive");
     archive_->SetHelpHook([this] { app_.help().Open("Archive_tab.html"); });
     radio_->SetArchivePanel(archive_);
+    ConnectArchiveToRecordings(*archive_, *radio_->recordControl());
     radio_->recordControl()->SetRecentRecordings(&app_.recentRecordings());
     setCentralWidget(tabs_);
 

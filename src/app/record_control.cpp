@@ -17,6 +17,7 @@
 #include "audio/svorbis_record.h"
 #include "media/media_file.h"
 #include "platform/clock.h"
+#include "platform/codec_manager.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -24,6 +25,18 @@
 namespace {
 
 constexpr double kBytesPerMb = 1048576.0;
+
+// A stored compressed format may lack the codec's extra bytes (the built-in
+// MP3 default has none until the Mp3 page is confirmed once); the recorder
+// gets the full record the codec manager would write for it, as the format
+// pages build it.
+WaveFormat CompletedFormat(const WaveFormat& stored) {
+    if (stored.formatTag == WaveFormat::kTagPcm ||
+        codec::CanOpenStream(SStreamWaveIn::CaptureFormat(stored), stored)) {
+        return stored;
+    }
+    return codec::SuggestFormat(stored).value_or(stored);
+}
 constexpr const char* kCaption = "Plumora";
 constexpr const char* kCannotMakeFile = "Can't make new file.\nDisk full or directory problem?";
 constexpr const char* kCannotRecord =
@@ -216,10 +229,11 @@ std::unique_ptr<SRecord> RecordControl::MakeRecorder(const std::string& path) {
     const AudioFormatSettings& formats = settings_.formats;
     const std::string device = settings_.sound.waveInDriver.toStdString();
     switch (formats.defaultAudioFormat) {
-        case kFormatMp3:
-            captureFormat_ = SStreamWaveIn::CaptureFormat(formats.mp3Format);
-            return std::make_unique<SStreamWaveIn>(this, path, formats.mp3Format, device,
-                                                   formats.mp3EnableTag);
+        case kFormatMp3: {
+            const WaveFormat mp3 = CompletedFormat(formats.mp3Format);
+            captureFormat_ = SStreamWaveIn::CaptureFormat(mp3);
+            return std::make_unique<SStreamWaveIn>(this, path, mp3, device, formats.mp3EnableTag);
+        }
         case kFormatVorbis: {
             WaveFormat vorbis;
             vorbis.formatTag = 0;
@@ -230,8 +244,9 @@ std::unique_ptr<SRecord> RecordControl::MakeRecorder(const std::string& path) {
             return std::make_unique<SVorbisRecord>(this, path, vorbis, device);
         }
         default:
-            captureFormat_ = SStreamWaveIn::CaptureFormat(formats.waveFormat);
-            return std::make_unique<SStreamWaveIn>(this, path, formats.waveFormat, device);
+            const WaveFormat wave = CompletedFormat(formats.waveFormat);
+            captureFormat_ = SStreamWaveIn::CaptureFormat(wave);
+            return std::make_unique<SStreamWaveIn>(this, path, wave, device);
     }
 }
 

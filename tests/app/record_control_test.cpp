@@ -174,6 +174,22 @@ TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
     EXPECT_TRUE(messages_.calls().empty());
 }
 
+// A fresh installation holds the built-in MP3 format, which lacks the codec's
+// extra bytes until the Mp3 page is confirmed; choosing MP3 as the default
+// still records.
+TEST_F(RecordControlTest, Mp3RecordingWithTheBuiltInFormatRecords) {
+    settings_.formats.defaultAudioFormat = kFormatMp3;
+    settings_.formats.mp3Format = AudioFormatSettings::DefaultMp3Format();
+    MakePanel();
+    RecordByHand(4000);
+    EXPECT_TRUE(messages_.calls().empty());
+    const std::optional<ProbedAudio> probed = Probe(Path("lstav_1.mp3"));
+    ASSERT_TRUE(probed.has_value());
+    EXPECT_EQ(probed->codec, "mp3");
+    EXPECT_EQ(probed->sampleRate, 16000);
+    EXPECT_EQ(probed->channels, 1);
+}
+
 TEST_F(RecordControlTest, Mp3RecordingCarriesItsItemsInId3AndTagsCanBeSwitchedOff) {
     settings_.formats.defaultAudioFormat = kFormatMp3;
     WaveFormat wanted = AudioFormatSettings::DefaultMp3Format();
