@@ -166,6 +166,11 @@ void TAppDialog::BuildLayout() {
     meter_->setFixedWidth(12);
     meter_->SetRange(0, 100);
     meter_->SetLed(5, 80);
+    // Its place stays reserved while it is off: the window is fitted to the
+    // panel once, and a meter that appears later must not push the face out.
+    QSizePolicy meterPolicy = meter_->sizePolicy();
+    meterPolicy.setRetainSizeWhenHidden(true);
+    meter_->setSizePolicy(meterPolicy);
 
     statusLabel_ = new QLabel(this);
     statusLabel_->setObjectName("Status");

@@ -456,4 +456,19 @@ TEST_F(RadioPanelWidgetTest, LabelsFitOnTheFace) {
     }
 }
 
+// The level meter keeps its place while it is off, so switching it on for
+// a recording neither widens the panel nor pushes it out of its window.
+TEST_F(RadioPanelWidgetTest, LevelMeterFitsWhenARecordingSwitchesItOn) {
+    MakePanel();
+    const QSize before = panel_->sizeHint();
+    panel_->levelMeter()->Show(true);
+    panel_->levelMeter()->SetValues(80, 60);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel_->sizeHint(), before);
+    const QRect meter(panel_->levelMeter()->mapTo(panel_.get(), QPoint(0, 0)),
+                      panel_->levelMeter()->size());
+    EXPECT_TRUE(panel_->rect().contains(meter)) << meter.x() << "+" << meter.width();
+    EXPECT_GT(meter.width(), 0);
+}
+
 }  // namespace
