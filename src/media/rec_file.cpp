@@ -152,6 +152,9 @@ void RecFile::Reopen() {
     const bool overwrite = media_->IsOverwrite();
     const std::string name = media_->GetFileName();
     const unsigned openMode = media_->GetOpenMode();
+    // Deleted or moved meanwhile: the file is made again in the
+    // recording's own format, never in the default one.
+    const WaveFormat format = media_->Format();
     // The header holds an estimate while recording; the count the recorder
     // adds at its stop goes on top of what was counted before.
     const auto* wave = dynamic_cast<const WaveFile*>(media_.get());
@@ -159,7 +162,7 @@ void RecFile::Reopen() {
     media_.reset();  // all headers and sizes go to disk
     // What a crash from here on would otherwise lose.
     WriteRecoveryFile(BuildItem());
-    media_ = MakeMedia(name, nullptr, openMode & ~kOpenCreate);
+    media_ = MakeMedia(name, &format, openMode & ~kOpenCreate);
     media_->SetTemporary(temporary);
     media_->SetOverwrite(overwrite);
     if (auto* reopened = dynamic_cast<WaveFile*>(media_.get())) {

@@ -313,3 +313,21 @@ TEST_F(RecFileTest, SampleCountOfACompressedRecordingIsCountedOnceAcrossReopens)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecFileTest, RecordingDeletedWhileRecordingIsMadeAgainInItsOwnFormat) {
+    format_ = WaveFormat::Pcm(2, 44100, 16);
+    auto file = Record(path_);
+    WriteBuffers(*file, 10);
+    ASSERT_EQ(::unlink(path_.c_str()), 0);
+    WriteBuffers(*file, RecFile::kReopenInterval + 10);
+    EXPECT_EQ(file->Format(), format_);
+    file.reset();
+    WaveFile wave(path_, nullptr, kOpenRead);
+    ASSERT_TRUE(wave.IsOpen());
+    EXPECT_EQ(wave.Format(), format_);
+    EXPECT_EQ(wave.GetLength(), 100 * 20) << "what came after the new file was made";
+}
+
+}  // namespace
