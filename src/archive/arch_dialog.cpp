@@ -17,6 +17,7 @@
 #include "audio/smeter.h"
 #include "audio/sstream_wave_out.h"
 #include "audio/svorbis_play.h"
+#include "media/rec_file.h"
 #include "platform/codec_manager.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
@@ -517,6 +518,11 @@ void TArchDialog::Delete() {
         MessageBox(QStringLiteral("Can't delete file\n\t   %1").arg(name), "Plumora",
                    MessageIcon::Warning);
         return;
+    }
+    // The metadata kept beside the recording while it was made goes with it.
+    const std::string recovery = RecFile::RecoveryPath(QFile::encodeName(path).toStdString());
+    if (!recovery.empty()) {
+        QFile::remove(QFile::decodeName(QByteArray::fromStdString(recovery)));
     }
     QTreeWidgetItem* item = selected.front();
     item->setText(0, QString());

@@ -358,12 +358,17 @@ TEST_F(ArchDialogTest, DeleteAsksAndRefusesFilesInUse) {
     // Playing: the player is discarded first, then the file goes.
     archive.playButton()->click();
     EXPECT_TRUE(archive.playing());
+    WriteBytes("News_1.~av", QByteArray("\x01\x00\x00\x00item", 8));
+    WriteBytes("News_2.~av", QByteArray("\x01\x00\x00\x00item", 8));
     QTreeWidgetItem* item = ItemOf("News_1.wav");
     archive.deleteButton()->click();
     EXPECT_EQ(LastMessage(), "OK to delete file?\n\t   NEWS_1.WAV");
     EXPECT_FALSE(archive.playing());
     EXPECT_EQ(archive.player(), nullptr);
     EXPECT_FALSE(QFile::exists(PathOf("News_1.wav")));
+    // Its recovery file goes with it; the other recording keeps its own.
+    EXPECT_FALSE(QFile::exists(PathOf("News_1.~av")));
+    EXPECT_TRUE(QFile::exists(PathOf("News_2.~av")));
     // The row stays, blank, until the tree is rebuilt.
     EXPECT_EQ(item->text(0), "");
     EXPECT_EQ(item->parent()->childCount(), 2);
