@@ -68,7 +68,8 @@ TEST_F(RecorderFailureTest, WaveRecordingOnAFullDiskStopsOnAWholeBlockAndSaysWhy
         EXPECT_FALSE(recorder.Start()) << "a failed recording does not go on";
         recorder.Stop();
     }
-    EXPECT_EQ(Occurrences(log.Since(), "stopped: Cannot write the recording"), 1);
+    EXPECT_EQ(Occurrences(log.Since(), path.toStdString() + " stopped: Cannot write"), 1)
+        << "once, however many writes failed";
     const std::optional<WaveContents> file = ReadWaveFile(path);
     ASSERT_TRUE(file.has_value()) << "the RIFF structure is complete";
     EXPECT_GT(file->data.size(), 200000);
@@ -99,7 +100,8 @@ TEST_F(RecorderFailureTest, Mp3RecordingOnAFullDiskEndsOnAWholeFrame) {
         EXPECT_THAT(recorder.GetFailure(), HasSubstr("File too large"));
         recorder.Stop();
     }
-    EXPECT_EQ(Occurrences(log.Since(), "stopped: Cannot write the recording"), 1);
+    EXPECT_EQ(Occurrences(log.Since(), path.toStdString() + " stopped: Cannot write"), 1)
+        << "once, however many writes failed";
     const QByteArray bytes = ReadAll(path);
     int frames = 0;
     EXPECT_TRUE(WholeMp3Frames(bytes, &frames));
@@ -127,8 +129,9 @@ TEST_F(RecorderFailureTest, VorbisRecordingOnAFullDiskLogsOnceAndEndsOnAWholePag
         EXPECT_FALSE(recorder.Stop()) << "the end of the stream could not be written";
         EXPECT_FALSE(recorder.Start());
     }
-    EXPECT_EQ(Occurrences(log.Since(), "Vorbis"), 0);
-    EXPECT_EQ(Occurrences(log.Since(), "stopped: Cannot write the recording"), 1);
+    EXPECT_EQ(Occurrences(log.Since(), "Cannot write Vorbis page to " + path.toStdString()), 0);
+    EXPECT_EQ(Occurrences(log.Since(), path.toStdString() + " stopped: Cannot write"), 1)
+        << "once, however many writes failed";
     const QByteArray bytes = ReadAll(path);
     qsizetype end = 0;
     EXPECT_GT(WholeOggPages(bytes, &end), 3);
