@@ -239,6 +239,9 @@ void TAppDialog::BuildLayout() {
     outer->setContentsMargins(8, 8, 8, 6);
     outer->setSpacing(5);
     outer->addLayout(face);
+    // The window is as tall as its tallest tab: the face stays together at
+    // the top and the status line at the bottom, as on a hardware radio.
+    outer->addStretch(1);
     outer->addWidget(statusLabel_);
 
     meter_->Show(false);
