@@ -269,3 +269,81 @@ TEST_F(SVorbisTest, FileCutInsideAPageReachesItsEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Offsets of the Ogg pages in a file's bytes.
+QList<qsizetype> PageOffsets(const QByteArray& bytes) {
+    QList<qsizetype> offsets;
+    for (qsizetype at = bytes.indexOf("OggS"); at >= 0; at = bytes.indexOf("OggS", at + 4)) {
+        offsets.append(at);
+    }
+    return offsets;
+}
+
+// A recording cut halfway into a page in the middle of its audio plays what
+// decodes, then reaches the length and idles there as a whole one does; a
+// whole one ends exactly at its size.
+TEST_F(SVorbisTest, RecordingCutMidStreamPlaysToItsEndAndIdles) {
+    const QString path = Path("killed.ogg");
+    RecordTone(path, VorbisSettings(1, 16000, 32000), 20.0, 500.0);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray whole = file.readAll();
+    const QList<qsizetype> pages = PageOffsets(whole);
+    ASSERT_GE(pages.size(), 5);
+    qsizetype page = pages.size() - 2;
+    while (page > 3 && pages[page] > whole.size() / 2) {
+        --page;
+    }
+    const qsizetype cut = (pages[page] + pages[page + 1]) / 2;
+    ASSERT_GT(cut, pages[page] + 27) << "inside the page's data";
+
+    {
+        SVorbisPlay complete(nullptr, path.toStdString(), AlsaTestDevices::kPlayback);
+        ASSERT_TRUE(complete.Play());
+        ASSERT_TRUE(
+            WaitUntil([&] { return complete.GetPosition() >= complete.GetLength(); }, 30000));
+        EXPECT_TRUE(complete.Stop());
+        EXPECT_EQ(complete.GetPosition(), whole.size());
+        EXPECT_EQ(complete.GetLength(), whole.size());
+    }
+    const qsizetype wholePlayed = devices.PlaybackOutput().size();
+
+    ASSERT_TRUE(file.resize(cut));
+    file.close();
+    ProgressCounter owner;
+    SVorbisPlay player(&owner, path.toStdString(), AlsaTestDevices::kPlayback);
+    ASSERT_TRUE(player.IsOpen());
+    EXPECT_EQ(player.GetLength(), cut);
+    ASSERT_TRUE(player.Play());
+    EXPECT_TRUE(WaitUntil([&] { return player.GetPosition() >= player.GetLength(); }, 30000))
+        << player.GetPosition() << " of " << player.GetLength();
+    EXPECT_EQ(player.GetPosition(), player.GetLength());
+
+    // At the end: still the owner's to stop, progress goes on, no core spins.
+    const double cpuBefore = ProcessCpuSeconds();
+    const int progressBefore = owner.count;
+    WaitUntil([] { return false; }, 1000);
+    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.5);
+    EXPECT_GT(owner.count, progressBefore);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_EQ(player.GetPosition(), player.GetLength());
+    EXPECT_TRUE(player.Stop());
+    EXPECT_EQ(player.GetPosition(), player.GetLength());
+
+    // What decoded before the cut was played (each session replaces the
+    // device's output): a part of the tone, not all of it.
+    const QByteArray played = devices.PlaybackOutput();
+    EXPECT_GT(played.size(), 16000 * 2 * 3);
+    EXPECT_LT(played.size(), wholePlayed);
+    EXPECT_NEAR(MeasuredFrequency(played, 16000, 1), 500.0, 5.0);
+
+    // Played again from the end, it stays there.
+    ASSERT_TRUE(player.Play());
+    WaitUntil([] { return false; }, 500);
+    EXPECT_EQ(player.GetPosition(), player.GetLength());
+    EXPECT_TRUE(player.Stop());
+}
+
+}  // namespace
