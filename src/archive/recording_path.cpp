@@ -99,15 +99,19 @@ RecordingPath MakeRecordingPath(const RecordingFileSettings& settings, Clock& cl
         directory = RecordingFileSettings::DefaultRecordingDirectory();
     }
 
-    const QString prefix = EventPrefix(base);
-    result.prune = PruneEventRecordings(directory, prefix, keep > 0 ? keep - 1 : -1);
-    result.warning = PruneWarning(result.prune, prefix, directory);
-
     const QString dotExtension = '.' + extension;
     const QString longestSuffix = '_' + QString::number(kMaxInstanceNumber) + dotExtension;
     const QString name = FitFileName(
         ExpandNameCodes(base.isEmpty() ? QString(kHandRecordingBase) : base, clock.LocalNow()),
         QFile::encodeName(longestSuffix).size());
+
+    // The recordings are found by the name they were given, so the prefix is
+    // taken after the time codes are expanded.
+    if (!base.isEmpty()) {
+        const QString prefix = EventPrefix(name);
+        result.prune = PruneEventRecordings(directory, prefix, keep > 0 ? keep - 1 : -1);
+        result.warning = PruneWarning(result.prune, prefix, directory);
+    }
     QString stem = directory;
     if (!stem.endsWith('/')) {
         stem += '/';

@@ -53,6 +53,17 @@ bool IsEventNameCharAllowed(QChar c) {
     return !QStringLiteral("_./:*?\\").contains(c);
 }
 
+QString WithoutRefusedNameChars(const QString& name) {
+    QString kept;
+    kept.reserve(name.size());
+    for (const QChar c : name) {
+        if (IsEventNameCharAllowed(c)) {
+            kept += c;
+        }
+    }
+    return kept;
+}
+
 bool IsEventTimeCharAllowed(QChar c) {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
            QStringLiteral(":apmAPM ").contains(c);

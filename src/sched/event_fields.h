@@ -27,6 +27,9 @@ QString FormatEventTime(int hour, int minute);
 // Characters an event name may not hold, since the name becomes part of a
 // file name: _ . / : * ? backslash.
 bool IsEventNameCharAllowed(QChar c);
+// The name without the characters the editor refuses, as if it had been
+// typed there.
+QString WithoutRefusedNameChars(const QString& name);
 // Characters of the start and end time fields.
 bool IsEventTimeCharAllowed(QChar c);
 

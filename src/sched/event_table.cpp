@@ -4,6 +4,7 @@
 
 #include "platform/settings_hive.h"
 #include "prefs/settings_values.h"
+#include "sched/event_fields.h"
 
 namespace {
 
@@ -109,17 +110,27 @@ void LoadEvents(const SettingsKey& key, EventTable& table) {
     const auto stored = key.QueryByte("EventCount");
     const int count = std::min<int>(stored.value_or(0), EventTable::kMaxEvents);
 
+    // A name becomes the start of its recordings' file names, and pruning
+    // tells the events apart by it: a name from a hand-edited store loses the
+    // characters the editor refuses, and an event whose name only then
+    // matches an earlier one is not loaded.
     table.Clear();
+    int loaded = 0;
     for (int i = 0; i < count; ++i) {
-        ScheduledEvent& event = table.slots_[i];
+        ScheduledEvent event;
         event.action = kActionRecordOn;
         if (const auto text = key.QueryString(EventKey(i))) {
             ParseEventText(text->left(settings_values::kMaxTextLength), event);
         }
-        event.name = settings_values::ReadText(key, EventNameKey(i), QString(),
-                                               ScheduledEvent::kMaxNameLength);
+        const QString stored = settings_values::ReadText(key, EventNameKey(i), QString(),
+                                                         ScheduledEvent::kMaxNameLength);
+        event.name = WithoutRefusedNameChars(stored);
+        if (event.name != stored && !event.name.isEmpty() && table.Find(event.name) >= 0) {
+            continue;
+        }
+        table.slots_[loaded++] = event;
+        table.count_ = loaded;
     }
-    table.count_ = count;
 }
 
 void SaveEvents(SettingsKey& key, const EventTable& table) {

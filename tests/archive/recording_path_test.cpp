@@ -151,6 +151,19 @@ TEST_F(RecordingPathTest, EventRecordingPrunesBeforeNaming) {
     EXPECT_EQ(MakeRecordingPath(settings, clock, "News", "wav", -1).path, In("News_3.wav"));
 }
 
+TEST_F(RecordingPathTest, AnEventNamedWithTimeCodesPrunesTheRecordingsNamedAfterIt) {
+    settings.setInstanceMode(InstanceAlways);
+    ASSERT_TRUE(Touch(In("News 07_1.wav")));
+    ASSERT_TRUE(Touch(In("News 07_2.wav")));
+    ASSERT_TRUE(Touch(In("News 08_1.wav")));
+    const RecordingPath made = MakeRecordingPath(settings, clock, "News %d", "wav", 1);
+    EXPECT_EQ(made.prune, PruneResult::kDone);
+    EXPECT_EQ(made.path, In("News 07_1.wav"));
+    EXPECT_FALSE(QFile::exists(In("News 07_2.wav")));
+    // Another day's name is another set of recordings.
+    EXPECT_TRUE(QFile::exists(In("News 08_1.wav")));
+}
+
 TEST_F(RecordingPathTest, MissingDirectoryStillGivesAPathAndReportsThePruning) {
     settings.defaultDirectory = dir.path() + "/not-there";
     const RecordingPath made = MakeRecordingPath(settings, clock, "News", "mp3", 3);

@@ -117,6 +117,20 @@ TEST_F(EventPersistenceTest, EventsWithoutNameAreSkippedAndTheRestRenumbered) {
     EXPECT_EQ(Names(Load()), QStringList({"A", "C"}));
 }
 
+TEST_F(EventPersistenceTest, HandEditedNamesLoseWhatTheEditorRefuses) {
+    const char* names[] = {"Talk", "Talk_Show", "A.b/c:d*e?f\\g", "_._", "talk_", "Late"};
+    for (int i = 0; i < 6; ++i) {
+        Writer().SetString(QString("Event%1").arg(i), QString("%1.0 127 1 0 2 0 -1 5").arg(90 + i));
+        Writer().SetString(QString("EventName%1").arg(i), names[i]);
+    }
+    Writer().SetByte("EventCount", 6);
+    const EventTable table = Load();
+    // A name that only now matches an earlier event's is not loaded; the rest
+    // keep their own fields, and a name left blank is kept as a nameless one.
+    EXPECT_EQ(Names(table), QStringList({"Talk", "TalkShow", "Abcdefg", "", "Late"}));
+    EXPECT_FLOAT_EQ(table.at(4).frequency, 95.0f);
+}
+
 TEST_F(EventPersistenceTest, ACountAboveTheTableReadsOnlyWhatTheTableHolds) {
     for (int i = 0; i < 60; ++i) {
         Writer().SetString(QString("Event%1").arg(i), QString("%1.0 127 1 0 2 0 -1 5").arg(i));
