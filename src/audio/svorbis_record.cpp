@@ -314,7 +314,6 @@ bool SVorbisRecord::WritePage(const ogg_page& page) {
 }
 
 bool SVorbisRecord::ProcessBuffer(bool explicitHeader, WaveHeader* header) {
-    PostMessage(owner_, WM_AUDIO_PROGRESS);
     if (!device_ || !encoderReady_) {
         return false;
     }
@@ -328,6 +327,8 @@ bool SVorbisRecord::ProcessBuffer(bool explicitHeader, WaveHeader* header) {
     Encode(*buffer);
     buffer->bytesRecorded = 0;
     buffer->ClearDone();
+    // The owner hears of each buffer written, not of every wake.
+    PostMessage(owner_, WM_AUDIO_PROGRESS);
     if (stopped_) {
         return true;
     }
