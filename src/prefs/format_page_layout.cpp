@@ -6,11 +6,13 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "prefs/compression_list.h"
+#include "prefs/settings_values.h"
 
 QGroupBox* MakeChannelGroup(QWidget* parent, QRadioButton** mono, QRadioButton** stereo) {
     auto* group = new QGroupBox("&Channels", parent);
@@ -51,4 +53,22 @@ void FillCompressionBox(QComboBox* box, const CompressionList& list) {
         box->addItem(entry.label);
     }
     box->setCurrentIndex(list.selected);
+}
+
+int SampleRateIn(const QComboBox* box) {
+    return settings_values::ParseInt(box->currentText().left(9)).value_or(0);
+}
+
+void RequestQueuedOnce(QObject* context, bool& pending, std::function<void()> rebuild) {
+    if (pending) {
+        return;
+    }
+    pending = true;
+    QMetaObject::invokeMethod(
+        context,
+        [&pending, rebuild = std::move(rebuild)] {
+            pending = false;
+            rebuild();
+        },
+        Qt::QueuedConnection);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 
 class QBoxLayout;
 class QComboBox;
 class QGroupBox;
+class QObject;
 class QRadioButton;
 class QString;
 class QWidget;
@@ -20,3 +22,9 @@ QComboBox* MakeSampleRateBox(QWidget* parent, const QStringList& rates);
 void AddLabelledRow(QBoxLayout* layout, const QString& label, QWidget* field);
 // Shows the list's entries and selects its selected row.
 void FillCompressionBox(QComboBox* box, const CompressionList& list);
+// The rate typed or chosen in a sample-rate list; 0 when it is no number.
+int SampleRateIn(const QComboBox* box);
+// Runs `rebuild` once from the event loop however often it is asked for
+// before then, so the rebuild sees the text an edit has just put in place.
+// `pending` is the caller's flag for the run that is waiting.
+void RequestQueuedOnce(QObject* context, bool& pending, std::function<void()> rebuild);

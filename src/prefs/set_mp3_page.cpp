@@ -12,7 +12,6 @@
 #include "prefs/audio_format_settings.h"
 #include "prefs/default_format_box.h"
 #include "prefs/format_page_layout.h"
-#include "prefs/settings_values.h"
 
 WaveFormat FallbackMp3Format() {
     WaveFormat f = AudioFormatSettings::DefaultMp3Format();
@@ -97,21 +96,11 @@ void TSetMp3::showEvent(QShowEvent* event) {
 }
 
 void TSetMp3::RequestRebuild() {
-    if (rebuildPending_) {
-        return;
-    }
-    rebuildPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            rebuildPending_ = false;
-            RebuildCompressionList();
-        },
-        Qt::QueuedConnection);
+    RequestQueuedOnce(this, rebuildPending_, [this] { RebuildCompressionList(); });
 }
 
 void TSetMp3::RebuildCompressionList() {
-    const int rate = settings_values::ParseInt(sampleRate_->currentText().left(9)).value_or(0);
+    const int rate = SampleRateIn(sampleRate_);
     const WaveFormat source =
         WaveFormat::Pcm(stereo_->isChecked() ? 2 : 1, static_cast<uint32_t>(std::max(rate, 0)), 16);
     list_ = BuildMp3CompressionList(catalog_, source, formats_.mp3Format);

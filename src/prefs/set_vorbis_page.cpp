@@ -108,21 +108,11 @@ void TSetVorbis::showEvent(QShowEvent* event) {
 }
 
 void TSetVorbis::RequestRebuild() {
-    if (rebuildPending_) {
-        return;
-    }
-    rebuildPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            rebuildPending_ = false;
-            RebuildBitRateList();
-        },
-        Qt::QueuedConnection);
+    RequestQueuedOnce(this, rebuildPending_, [this] { RebuildBitRateList(); });
 }
 
 void TSetVorbis::RebuildBitRateList() {
-    const int rate = settings_values::ParseInt(sampleRate_->currentText().left(9)).value_or(0);
+    const int rate = SampleRateIn(sampleRate_);
     const VorbisBitRateList list =
         BuildVorbisBitRateList(rate, bitRate_->currentText(), formats_.vorBitRate);
     {

@@ -109,21 +109,11 @@ void TSetWave::showEvent(QShowEvent* event) {
 }
 
 void TSetWave::RequestRebuild() {
-    if (rebuildPending_) {
-        return;
-    }
-    rebuildPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            rebuildPending_ = false;
-            RebuildCompressionList();
-        },
-        Qt::QueuedConnection);
+    RequestQueuedOnce(this, rebuildPending_, [this] { RebuildCompressionList(); });
 }
 
 void TSetWave::RebuildCompressionList() {
-    const int rate = settings_values::ParseInt(sampleRate_->currentText().left(9)).value_or(0);
+    const int rate = SampleRateIn(sampleRate_);
     list_ = BuildWaveCompressionList(
         catalog_, WaveSourceFormat(rate, sixteenBit_->isChecked(), stereo_->isChecked()),
         formats_.waveFormat);
