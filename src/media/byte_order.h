@@ -15,6 +15,15 @@ inline void StoreLE32(unsigned char* p, uint32_t v) {
     p[3] = static_cast<unsigned char>(v >> 24);
 }
 
+inline uint64_t LoadLE64(const unsigned char* p) {
+    return static_cast<uint64_t>(LoadLE32(p)) | static_cast<uint64_t>(LoadLE32(p + 4)) << 32;
+}
+
+inline void StoreLE64(unsigned char* p, uint64_t v) {
+    StoreLE32(p, static_cast<uint32_t>(v));
+    StoreLE32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+
 inline uint32_t LoadBE32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
            static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
