@@ -204,7 +204,7 @@ bool SWaveOut::IsOpen() {
 
 std::time_t SWaveOut::GetTimeAt(int64_t bytes) {
     std::lock_guard lock(CriticalSection());
-    return recFile_->TimeAt(static_cast<uint32_t>(std::clamp<int64_t>(bytes, 0, 0xFFFFFFFF)));
+    return recFile_->TimeAt(std::max<int64_t>(bytes, 0));
 }
 
 std::string SWaveOut::GetFileTitle() {

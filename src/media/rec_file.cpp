@@ -158,7 +158,7 @@ void RecFile::Reopen() {
     // The header holds an estimate while recording; the count the recorder
     // adds at its stop goes on top of what was counted before.
     const auto* wave = dynamic_cast<const WaveFile*>(media_.get());
-    const uint32_t samples = wave ? wave->GetSampleCount() : 0;
+    const uint64_t samples = wave ? wave->GetSampleCount() : 0;
     media_.reset();  // all headers and sizes go to disk
     // What a crash from here on would otherwise lose.
     WriteRecoveryFile(BuildItem());
@@ -167,8 +167,16 @@ void RecFile::Reopen() {
     media_->SetOverwrite(overwrite);
     if (auto* reopened = dynamic_cast<WaveFile*>(media_.get())) {
         reopened->SetSampleCount(samples);
+        reopened->SetPlainRiffLimit(plainRiffLimit_);
     }
     media_->Seek(position);
+}
+
+void RecFile::SetPlainRiffLimit(int64_t bytes) {
+    plainRiffLimit_ = bytes;
+    if (auto* riff = dynamic_cast<RiffFile*>(media_.get())) {
+        riff->SetPlainRiffLimit(bytes);
+    }
 }
 
 std::optional<std::string> RecFile::GetTag(std::string_view name, std::size_t maxBytes) {
@@ -217,7 +225,7 @@ std::string RecFile::GetFileTitle() const {
     return media_->GetFileTitle();
 }
 
-std::time_t RecFile::TimeAt(uint32_t position) const {
+std::time_t RecFile::TimeAt(int64_t position) const {
     if (timecodes_.empty()) {
         return 0;
     }
@@ -236,7 +244,7 @@ std::time_t RecFile::TimeAt(uint32_t position) const {
     if (best->time == 0 || bytesPerSecond == 0) {
         return 0;
     }
-    const int64_t offset = static_cast<int64_t>(position) - static_cast<int64_t>(best->position);
+    const int64_t offset = position - static_cast<int64_t>(best->position);
     return best->time + static_cast<std::time_t>(offset / static_cast<int64_t>(bytesPerSecond));
 }
 

@@ -10,6 +10,7 @@
 
 #include "media/media_file.h"
 #include "media/metadata_item.h"
+#include "media/riff_file.h"
 #include "platform/clock.h"
 
 // The recording-file layer between recorders/players and the media files.
@@ -73,7 +74,7 @@ class RecFile {
 
     // Calendar time at which the given byte of audio was recorded; 0 when
     // unknown.
-    std::time_t TimeAt(uint32_t position) const;
+    std::time_t TimeAt(int64_t position) const;
     // Adds a comment from start (kCurrentPosition: the current data
     // position) to end (0 or RecComment::kOpenEnd: up to the next comment).
     // An empty text closes the comments open at the current position.
@@ -85,6 +86,10 @@ class RecFile {
     const std::vector<RecComment>& Comments() const { return comments_; }
     // The item this object writes at close: header, timecodes, comments.
     std::string BuildItem() const;
+
+    // The largest plain RIFF a WAVE recording stays before it goes on as
+    // RF64 (RiffFile::SetPlainRiffLimit), kept across reopens.
+    void SetPlainRiffLimit(int64_t bytes);
 
     // Path of the file that keeps the metadata of path while it is being
     // recorded: "x.wav" -> "x.~av"; empty when the fourth-last character of
@@ -108,6 +113,7 @@ class RecFile {
     std::vector<TimecodeEntry> timecodes_;
     std::vector<RecComment> comments_;
     int writeCount_ = 0;
+    int64_t plainRiffLimit_ = RiffFile::kDefaultPlainRiffLimit;
     bool sessionStamped_ = false;  // the first write of this object added its timecode
     bool itemStored_ = false;      // the media holds the metadata item written through us
     std::string recoveryPath_;

@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "media/byte_order.h"
 #include "media/media_trace.h"
 
 namespace {
-// Keeps the data, the headers before it and a metadata chunk after it
-// inside the 32-bit sizes of RIFF.
-constexpr int64_t kMaxRiffContent = 0xFFFFFFFFLL - 0x100000;
+// Far beyond any disk; keeps offsets computed from sizes inside 64 bits.
+constexpr int64_t kMaxRf64Content = int64_t{1} << 60;
 }  // namespace
 
 RiffFile::RiffFile(uint32_t formType, unsigned openMode)
@@ -64,12 +64,19 @@ bool RiffFile::CreateNew() {
     riff_.formType = formType_;
     data_ = RiffChunk{};
     data_.id = dataId_;
-    if (!io_.CreateChunk(riff_, RiffCreate::kRiff) || !WriteHeader() ||
+    // Room for "ds64" first, where RF64 readers look for it.
+    RiffChunk junk;
+    junk.id = kFourCCJunk;
+    junk.size = kDs64Bytes;
+    const unsigned char zeros[kDs64Bytes] = {};
+    if (!io_.CreateChunk(riff_, RiffCreate::kRiff) || !io_.CreateChunk(junk, RiffCreate::kChunk) ||
+        io_.Write(zeros, kDs64Bytes) != kDs64Bytes || !WriteHeader() ||
         !io_.CreateChunk(data_, RiffCreate::kChunk)) {
         io_.Close();
         error_ = kMediaErrorOpen;
         return false;
     }
+    ds64Offset_ = junk.dataOffset;
     tailStart_ = tailEnd_ = data_.dataOffset;
     // Valid (empty) from the start, so that even an early crash leaves a
     // file that readers accept.
@@ -103,6 +110,14 @@ bool RiffFile::OpenExisting() {
         error_ = kMediaErrorHeader;
         return false;
     }
+    FindDs64Room();
+    if (IsRf64()) {
+        riff_.sizeInDs64 = data_.sizeInDs64 = true;
+        if (ds64Offset_ == 0 || io_.Ds64().offset != ds64Offset_) {
+            // Sizes that cannot be written back: read only.
+            readOnly_ = true;
+        }
+    }
     const int64_t fileSize = io_.Size();
     // A size beyond the end of the file claims audio that is not there.
     length_ = std::clamp<int64_t>(fileSize - data_.dataOffset, 0, data_.size);
@@ -110,7 +125,7 @@ bool RiffFile::OpenExisting() {
     // end with the data, but the file goes on. What follows is its audio,
     // in whole blocks.
     if (riff_.ContentEnd() <= data_.ContentEnd() && fileSize > data_.ContentEnd() &&
-        fileSize - data_.dataOffset <= kMaxRiffContent) {
+        (IsRf64() || fileSize - data_.dataOffset <= plainRiffLimit_)) {
         int64_t found = fileSize - data_.dataOffset;
         if (format_.blockAlign > 1) {
             found -= found % format_.blockAlign;
@@ -121,6 +136,68 @@ bool RiffFile::OpenExisting() {
     tailStart_ = PaddedDataEnd();
     tailEnd_ = std::max(tailStart_, std::min(riff_.ContentEnd(), fileSize));
     return true;
+}
+
+void RiffFile::FindDs64Room() {
+    ds64Offset_ = 0;
+    const int64_t at = RiffContentStart();
+    unsigned char header[8];
+    if (!io_.ReadAt(at, header, 8)) {
+        return;
+    }
+    const uint32_t id = LoadLE32(header);
+    if ((id == kFourCCJunk || id == kFourCCDs64) && LoadLE32(header + 4) >= kDs64Bytes &&
+        at + 8 + kDs64Bytes <= data_.HeaderOffset()) {
+        ds64Offset_ = at + 8;
+    }
+}
+
+void RiffFile::SetPlainRiffLimit(int64_t bytes) {
+    plainRiffLimit_ = std::clamp<int64_t>(bytes, 0, kDefaultPlainRiffLimit);
+}
+
+bool RiffFile::WriteDs64() {
+    Ds64Sizes sizes;
+    sizes.offset = ds64Offset_;
+    sizes.riffSize = static_cast<uint64_t>(riff_.size);
+    sizes.dataSize = static_cast<uint64_t>(data_.size);
+    sizes.sampleCount = Ds64SampleCount();
+    return io_.WriteDs64(sizes);
+}
+
+bool RiffFile::BecomeRf64() {
+    // The sizes of now as plain RIFF; from here on each write leaves a file
+    // that readers take in full, whenever the program stops.
+    if (!FixSizes()) {
+        return false;
+    }
+    // The 64-bit sizes while the chunk is still "JUNK", which readers skip,
+    // then its name: a "ds64" chunk in a RIFF file is skipped as well.
+    if (!WriteDs64() || !io_.WriteU32At(ds64Offset_ - 8, kFourCCDs64)) {
+        MediaTrace("can't write ds64");
+        return false;
+    }
+    // "RF64": readers take the sizes of "ds64", which still equal the ones
+    // in the data chunk.
+    unsigned char header[8];
+    StoreLE32(header, kFourCCRf64);
+    StoreLE32(header + 4, kSizeInDs64);
+    if (!io_.WriteAt(riff_.HeaderOffset(), header, 8)) {
+        MediaTrace("can't write RF64");
+        return false;
+    }
+    riff_.id = kFourCCRf64;
+    riff_.sizeInDs64 = true;
+    data_.sizeInDs64 = true;
+    return io_.WriteU32At(data_.HeaderOffset() + 4, kSizeInDs64);
+}
+
+bool RiffFile::AscendRiff() {
+    riff_.dirty = true;
+    if (!io_.Ascend(riff_)) {
+        return false;
+    }
+    return !IsRf64() || WriteDs64();
 }
 
 void RiffFile::Close() {
@@ -165,8 +242,7 @@ bool RiffFile::FixSizes() {
     }
     tailStart_ = dataEnd;
     tailEnd_ = riffEnd;
-    riff_.dirty = true;
-    if (!io_.Seek(riffEnd) || !io_.Ascend(riff_)) {
+    if (!io_.Seek(riffEnd) || !AscendRiff()) {
         MediaTrace("wavefile update");
         return false;
     }
@@ -212,7 +288,12 @@ int64_t RiffFile::Write(const void* data, int64_t count) {
     if (!overwrite_ && position_ != length_) {
         position_ = length_;
     }
-    const int64_t room = kMaxRiffContent - (data_.dataOffset - riff_.dataOffset) - position_;
+    const int64_t headers = data_.dataOffset - riff_.dataOffset;
+    if (!IsRf64() && CanBecomeRf64() && headers + position_ + count > plainRiffLimit_ &&
+        !BecomeRf64()) {
+        return -1;
+    }
+    const int64_t room = (IsRf64() ? kMaxRf64Content : plainRiffLimit_) - headers - position_;
     count = std::clamp<int64_t>(count, 0, std::max<int64_t>(room, 0));
     if (count == 0) {
         return 0;

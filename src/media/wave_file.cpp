@@ -143,6 +143,10 @@ bool WaveFile::ReadHeader() {
     if (io_.Descend(fact, &riff_, RiffFind::kChunk) && fact.size >= 4 && io_.ReadU32(count) &&
         count != 0) {
         sampleCount_ = count;
+        // Too many for 32 bits: RF64 keeps the count in "ds64".
+        if (count == 0xFFFFFFFF && IsRf64() && io_.Ds64().offset != 0) {
+            sampleCount_ = io_.Ds64().sampleCount;
+        }
     }
     return true;
 }
@@ -159,11 +163,14 @@ bool WaveFile::Seek(int64_t position) {
 }
 
 void WaveFile::AddSampleCount(uint32_t samples) {
-    const uint64_t sum = static_cast<uint64_t>(sampleCount_) + samples;
-    sampleCount_ = static_cast<uint32_t>(std::min<uint64_t>(sum, 0xFFFFFFFFu));
+    sampleCount_ += samples;
 }
 
-uint32_t WaveFile::ComputeSampleCount() const {
+uint64_t WaveFile::Ds64SampleCount() const {
+    return ComputeSampleCount();
+}
+
+uint64_t WaveFile::ComputeSampleCount() const {
     const auto length = static_cast<uint64_t>(length_);
     uint64_t count = length;
     if (format_.formatTag == WaveFormat::kTagPcm) {
@@ -176,7 +183,7 @@ uint32_t WaveFile::ComputeSampleCount() const {
     } else if (format_.bitsPerSample != 0) {
         count = length * 8 / format_.bitsPerSample;
     }
-    return static_cast<uint32_t>(std::min<uint64_t>(count, 0xFFFFFFFFu));
+    return count;
 }
 
 bool WaveFile::Update() {
@@ -190,13 +197,15 @@ bool WaveFile::Update() {
     // audio that has grown over old chunks.
     RiffChunk before;
     before.dataOffset = RiffContentStart();
-    before.size = static_cast<uint32_t>(data_.HeaderOffset() - RiffContentStart());
+    before.size = data_.HeaderOffset() - RiffContentStart();
     RiffChunk fact;
     fact.id = kFact;
     io_.Seek(RiffContentStart());
     if (io_.Descend(fact, &before, RiffFind::kChunk) && fact.size >= 4) {
+        // A count beyond 32 bits says 0xFFFFFFFF; RF64 has it in "ds64".
         unsigned char value[4];
-        StoreLE32(value, ComputeSampleCount());
+        StoreLE32(value,
+                  static_cast<uint32_t>(std::min<uint64_t>(ComputeSampleCount(), 0xFFFFFFFFu)));
         if (!io_.WriteAt(fact.dataOffset, value, 4)) {
             MediaTrace("wavefile update");
             return false;
@@ -253,8 +262,7 @@ bool WaveFile::SetTimecodeItem(std::string_view text) {
     }
     tailStart_ = at;
     tailEnd_ = disp.End();
-    riff_.dirty = true;
-    if (!io_.Seek(tailEnd_) || !io_.Ascend(riff_)) {
+    if (!io_.Seek(tailEnd_) || !AscendRiff()) {
         MediaTrace("can't descend parent");
         return false;
     }
@@ -328,8 +336,7 @@ bool WaveFile::AddInfoItem(uint32_t id, std::string_view text) {
     data_.size = 0;
     tailStart_ += shift;
     tailEnd_ += shift;
-    riff_.dirty = true;
-    if (!io_.Seek(tailEnd_) || !io_.Ascend(riff_)) {
+    if (!io_.Seek(tailEnd_) || !AscendRiff()) {
         MediaTrace("can't descend parent");
         return false;
     }
@@ -347,10 +354,11 @@ std::optional<std::string> WaveFile::GetTag(std::string_view name, std::size_t m
     return id ? FindInfoItem(id, maxBytes) : std::nullopt;
 }
 
-std::size_t WaveFile::Available(uint32_t chunkBytes, std::size_t maxBytes) const {
+std::size_t WaveFile::Available(int64_t chunkBytes, std::size_t maxBytes) const {
     const int64_t inFile = std::max<int64_t>(io_.Size() - io_.Tell(), 0);
     return static_cast<std::size_t>(
-        std::min<uint64_t>({chunkBytes, maxBytes, static_cast<uint64_t>(inFile)}));
+        std::min<uint64_t>({static_cast<uint64_t>(std::max<int64_t>(chunkBytes, 0)), maxBytes,
+                            static_cast<uint64_t>(inFile)}));
 }
 
 std::optional<std::string> WaveFile::FindTimecodeItem(std::size_t maxBytes) {

@@ -9,12 +9,15 @@
 
 // The RIFF form "WAVE". A new file is laid out as
 //   "RIFF" size "WAVE"
+//   "JUNK" 28: zeros, the room "ds64" takes when the file becomes RF64
 //   "fmt " 18 + extra size: the format record with its extra size field
 //   "fact" 4: the sample count, written for every format
 //   ["LIST" "INFO" items, when tags were set while the data was empty]
 //   "data" size: the audio
 //   ["DISP" size: 1, the metadata item, a zero byte]
-// with every chunk padded to an even length.
+// with every chunk padded to an even length. Beyond the plain RIFF limit it
+// goes on as "RF64" with "ds64" in place of "JUNK" (see RiffFile); "fact"
+// then says 0xFFFFFFFF once the count needs more than 32 bits.
 class WaveFile : public RiffFile {
   public:
     static constexpr std::size_t kFormatBufferSize = 2000;
@@ -39,9 +42,9 @@ class WaveFile : public RiffFile {
     bool WriteHeader() override;
     bool ReadHeader() override;
 
-    uint32_t GetSampleCount() const { return sampleCount_; }
+    uint64_t GetSampleCount() const { return sampleCount_; }
     // The count kept so far, e.g. carried over when the file is reopened.
-    void SetSampleCount(uint32_t samples) { sampleCount_ = samples; }
+    void SetSampleCount(uint64_t samples) { sampleCount_ = samples; }
 
     // PCM, 1 channel, 22050 samples per second, 8 bits.
     static WaveFormat DefaultFormat();
@@ -53,9 +56,10 @@ class WaveFile : public RiffFile {
     bool AddInfoItem(uint32_t id, std::string_view text);
     std::optional<std::string> FindTimecodeItem(std::size_t maxBytes);
     std::optional<std::string> FindInfoItem(uint32_t id, std::size_t maxBytes);
-    uint32_t ComputeSampleCount() const;
+    uint64_t ComputeSampleCount() const;
+    uint64_t Ds64SampleCount() const override;
     // Bytes to read of a chunk's contents from the current position.
-    std::size_t Available(uint32_t chunkBytes, std::size_t maxBytes) const;
+    std::size_t Available(int64_t chunkBytes, std::size_t maxBytes) const;
 
-    uint32_t sampleCount_ = 0;
+    uint64_t sampleCount_ = 0;
 };

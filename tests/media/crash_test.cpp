@@ -23,10 +23,16 @@ QByteArray ChildBuffer(int index) {
 }
 
 // Starts the recorder, waits until it has written every buffer and kills it.
-void RecordAndKill(const std::string& path, int buffers) {
+// riffLimit: the largest plain RIFF before the recording goes on as RF64
+// (0: the default).
+void RecordAndKill(const std::string& path, int buffers, int64_t riffLimit = 0) {
     QProcess child;
-    child.start(MEDIA_CRASH_RECORDER, {QString::fromStdString(path), QString::number(buffers),
-                                       QString::number(kBufferBytes), QString::number(kStart)});
+    QStringList arguments = {QString::fromStdString(path), QString::number(buffers),
+                             QString::number(kBufferBytes), QString::number(kStart)};
+    if (riffLimit > 0) {
+        arguments << QString::number(riffLimit);
+    }
+    child.start(MEDIA_CRASH_RECORDER, arguments);
     ASSERT_TRUE(child.waitForStarted(10000));
     QByteArray said;
     while (!said.contains("recorded") && child.state() == QProcess::Running) {
@@ -121,6 +127,44 @@ TEST(CrashedRecording, KilledEarlyStillHoldsItsAudioAndStartTime) {
     }
     RecFile file(path, nullptr, kOpenRead, false);
     EXPECT_EQ(file.GetLength(), int64_t{kBufferBytes} * buffers);
+    EXPECT_EQ(file.Timecodes(), (std::vector<TimecodeEntry>{{kStart, 0}}));
+}
+
+}  // namespace
+
+namespace {
+
+// Killed after it went on as RF64: the 64-bit sizes in "ds64" are kept
+// current like the 32-bit ones were, and our reader takes what is on disk.
+TEST(CrashedRecording, KilledAfterBecomingRf64KeepsItsAudio) {
+    TestDir dir;
+    const std::string path = dir.Path("rf64.wav");
+    const int buffers = RecFile::kHeaderInterval * 6 + 7;
+    RecordAndKill(path, buffers, int64_t{kBufferBytes} * 40 + 3);
+    if (HasFatalFailure()) {
+        return;
+    }
+    ASSERT_EQ(ReadFileBytes(path).left(4), "RF64");
+    if (HaveTool("sox")) {
+        const ToolRun sox = RunTool("sox", {"--i", "-D", QString::fromStdString(path)});
+        EXPECT_EQ(sox.exitCode, 0) << sox.output.toStdString();
+        EXPECT_DOUBLE_EQ(sox.output.trimmed().toDouble(), RecFile::kHeaderInterval * 6 * 0.2)
+            << "as of the last header update";
+    }
+    if (HaveTool("ffprobe")) {
+        const ToolRun probe =
+            RunTool("ffprobe", {"-v", "error", "-show_entries", "format=duration", "-of",
+                                "default=noprint_wrappers=1", QString::fromStdString(path)});
+        EXPECT_EQ(probe.exitCode, 0) << probe.output.toStdString();
+        EXPECT_GE(probe.output.trimmed().mid(9).toDouble(), RecFile::kHeaderInterval * 6 * 0.2);
+    }
+    RecFile file(path, nullptr, kOpenRead, false);
+    ASSERT_EQ(file.GetLength(), int64_t{kBufferBytes} * buffers);
+    QByteArray buffer(kBufferBytes, '\0');
+    for (int i = 0; i < buffers; ++i) {
+        ASSERT_EQ(file.ReadAudio(buffer.data(), kBufferBytes), kBufferBytes);
+        ASSERT_EQ(buffer, ChildBuffer(i)) << "buffer " << i;
+    }
     EXPECT_EQ(file.Timecodes(), (std::vector<TimecodeEntry>{{kStart, 0}}));
 }
 

@@ -42,6 +42,10 @@ QByteArray RiffPiece(const char* id, const QByteArray& contents) {
     return piece;
 }
 
+QByteArray Ds64Room() {
+    return RiffPiece("JUNK", QByteArray(28, '\0'));
+}
+
 QByteArray WaveContainer(const QByteArray& chunks) {
     return "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks;
 }

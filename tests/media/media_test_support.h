@@ -14,6 +14,8 @@ QByteArray Le16(uint16_t value);
 QByteArray Le32(uint32_t value);
 // A chunk: id, size, contents, pad byte when the size is odd.
 QByteArray RiffPiece(const char* id, const QByteArray& contents);
+// The "JUNK" chunk a new WAVE file starts with: room for "ds64".
+QByteArray Ds64Room();
 // "RIFF" size "WAVE" followed by the given chunks.
 QByteArray WaveContainer(const QByteArray& chunks);
 // Audio bytes that differ from position to position.

@@ -41,15 +41,15 @@ TEST_F(WaveFileTest, NewPcmRecordingHasTheExactLayout) {
     }
     const QByteArray fmt = stereo16_.Serialize();
     ASSERT_EQ(fmt.size(), 18) << "extra size field included";
-    const QByteArray chunks = RiffPiece("fmt ", fmt) + RiffPiece("fact", Le32(1001 / 4)) +
-                              RiffPiece("data", audio) +
+    const QByteArray chunks = Ds64Room() + RiffPiece("fmt ", fmt) +
+                              RiffPiece("fact", Le32(1001 / 4)) + RiffPiece("data", audio) +
                               RiffPiece("DISP", Le32(1) + "SAMPLE\tTIMECODE\r\n" + '\0');
     EXPECT_EQ(ReadFileBytes(path_).toHex(), WaveContainer(chunks).toHex());
 }
 
 TEST_F(WaveFileTest, EmptyNewFileIsAlreadyValid) {
     auto file = Create(stereo16_);
-    const QByteArray chunks = RiffPiece("fmt ", stereo16_.Serialize()) +
+    const QByteArray chunks = Ds64Room() + RiffPiece("fmt ", stereo16_.Serialize()) +
                               RiffPiece("fact", Le32(0)) + RiffPiece("data", {});
     EXPECT_EQ(ReadFileBytes(path_), WaveContainer(chunks));
 }
@@ -70,8 +70,9 @@ TEST_F(WaveFileTest, FormatsWithExtraBytesAndSampleCounts) {
         file->AddSampleCount(1000);
     }
     const QByteArray bytes = ReadFileBytes(path_);
-    EXPECT_EQ(bytes.mid(12, 8 + 22), RiffPiece("fmt ", adpcm.Serialize()));
-    EXPECT_EQ(bytes.mid(42, 12), RiffPiece("fact", Le32(8000))) << "the count given, not computed";
+    EXPECT_EQ(bytes.mid(12, 36), Ds64Room());
+    EXPECT_EQ(bytes.mid(48, 8 + 22), RiffPiece("fmt ", adpcm.Serialize()));
+    EXPECT_EQ(bytes.mid(78, 12), RiffPiece("fact", Le32(8000))) << "the count given, not computed";
 
     WaveFile reopened(path_, nullptr, kOpenRead);
     EXPECT_EQ(reopened.Format(), adpcm);
@@ -102,7 +103,7 @@ TEST_F(WaveFileTest, ReopenedRecordingAppendsAfterItsDataAndRewritesTheItemAtThe
         EXPECT_TRUE(file.SetTag(kTimecodeTagName, "second"));
     }
     const QByteArray chunks =
-        RiffPiece("fmt ", stereo16_.Serialize()) + RiffPiece("fact", Le32(1000 / 4)) +
+        Ds64Room() + RiffPiece("fmt ", stereo16_.Serialize()) + RiffPiece("fact", Le32(1000 / 4)) +
         RiffPiece("data", first + second) + RiffPiece("DISP", Le32(1) + "second" + '\0');
     EXPECT_EQ(ReadFileBytes(path_).toHex(), WaveContainer(chunks).toHex())
         << "nothing of the old item is left behind";
@@ -160,7 +161,7 @@ TEST_F(WaveFileTest, InfoItemsOnlyWhileTheDataIsEmpty) {
     {
         auto file = Create(stereo16_);
         EXPECT_TRUE(file->SetTag("title", "not kept in WAVE files"));
-        EXPECT_EQ(ReadFileBytes(path_).size(), 12 + 26 + 12 + 8) << "nothing written";
+        EXPECT_EQ(ReadFileBytes(path_).size(), 12 + 36 + 26 + 12 + 8) << "nothing written";
         EXPECT_TRUE(file->SetTag(kTimecodeTagName, "item"));
         EXPECT_TRUE(file->SetTag("ARTIST", "Night Owls"));
         EXPECT_TRUE(file->SetTag("engineer", "Ann"));
@@ -175,7 +176,7 @@ TEST_F(WaveFileTest, InfoItemsOnlyWhileTheDataIsEmpty) {
     }
     const QByteArray info = "INFO" + RiffPiece("IART", "Night Owls" + QByteArray(1, '\0')) +
                             RiffPiece("IENG", "Ann" + QByteArray(1, '\0'));
-    const QByteArray chunks = RiffPiece("fmt ", stereo16_.Serialize()) +
+    const QByteArray chunks = Ds64Room() + RiffPiece("fmt ", stereo16_.Serialize()) +
                               RiffPiece("fact", Le32(2)) + RiffPiece("LIST", info) +
                               RiffPiece("data", AudioPattern(8));
     // The old item was overwritten by the audio and is gone.

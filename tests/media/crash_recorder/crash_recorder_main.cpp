@@ -1,5 +1,6 @@
 // Records a WAVE file through RecFile the way the recorder does, then waits
-// to be killed: media_crash_recorder <path> <buffers> <buffer bytes> <start time>
+// to be killed:
+//   media_crash_recorder <path> <buffers> <buffer bytes> <start time> [plain RIFF limit]
 // Buffer i holds the bytes of AudioPattern-like content seeded by i; the
 // clock says <start time>. Prints "recorded" once all buffers are written.
 #include <unistd.h>
@@ -26,8 +27,8 @@ class FixedClock : public Clock {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s path buffers bytes start-time\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s path buffers bytes start-time [riff-limit]\n", argv[0]);
         return 2;
     }
     const std::string path = argv[1];
@@ -38,6 +39,9 @@ int main(int argc, char** argv) {
     RecFile file(path, &format, kOpenReadWrite | kOpenCreate | kOpenDenyWrite, false, true, clock);
     if (!file.IsOpen()) {
         return 1;
+    }
+    if (argc == 6) {
+        file.SetPlainRiffLimit(std::atoll(argv[5]));
     }
     file.AddComment("start of the news", 0);
     std::vector<char> buffer(static_cast<std::size_t>(bytes));
