@@ -1,6 +1,7 @@
 #include "media/id3v2_frames.h"
 
 #include <id3/tag.h>
+#include <id3/writer.h>
 
 #include <algorithm>
 #include <array>
@@ -88,6 +89,51 @@ constexpr std::size_t kMaxTagSize = 16 * 1024 * 1024;
 uint32_t Syncsafe(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) << 21 | static_cast<uint32_t>(p[1]) << 14 |
            static_cast<uint32_t>(p[2]) << 7 | p[3];
+}
+
+// The largest value of a 28-bit syncsafe size.
+constexpr std::size_t kMaxSyncsafe = 0x0FFFFFFF;
+
+void StoreSyncsafe(unsigned char* p, uint32_t value) {
+    p[0] = static_cast<unsigned char>((value >> 21) & 0x7F);
+    p[1] = static_cast<unsigned char>((value >> 14) & 0x7F);
+    p[2] = static_cast<unsigned char>((value >> 7) & 0x7F);
+    p[3] = static_cast<unsigned char>(value & 0x7F);
+}
+
+// Collects what the tag library renders.
+class VectorWriter : public ID3_Writer {
+  public:
+    using ID3_Writer::writeChars;
+    void close() override {}
+    void flush() override {}
+    pos_type getCur() override { return static_cast<pos_type>(bytes.size()); }
+    size_type writeChars(const char_type buf[], size_type len) override {
+        bytes.insert(bytes.end(), buf, buf + len);
+        return len;
+    }
+    std::vector<unsigned char> bytes;
+};
+
+// Where the frames of a rendered tag end: a version 2.3 tag without flags,
+// whose frames are followed by nothing but zeros. 0 for anything else.
+std::size_t FramesEnd(const std::vector<unsigned char>& tag) {
+    if (tag.size() < 10 || tag[0] != 'I' || tag[1] != 'D' || tag[2] != '3' || tag[3] != 3 ||
+        tag[5] != 0 || 10 + static_cast<std::size_t>(Syncsafe(tag.data() + 6)) != tag.size()) {
+        return 0;
+    }
+    std::size_t at = 10;
+    while (at + 10 <= tag.size() && tag[at] != 0) {
+        const std::size_t frameSize = static_cast<std::size_t>(tag[at + 4]) << 24 |
+                                      tag[at + 5] << 16 | tag[at + 6] << 8 | tag[at + 7];
+        if (frameSize > tag.size() - at - 10) {
+            return 0;
+        }
+        at += 10 + frameSize;
+    }
+    const bool zerosBehind = std::all_of(tag.begin() + static_cast<std::ptrdiff_t>(at), tag.end(),
+                                         [](unsigned char b) { return b == 0; });
+    return zerosBehind && at > 10 ? at : 0;
 }
 
 bool FrameIdChar(unsigned char c) {
@@ -225,20 +271,20 @@ std::string_view Id3v2FrameOf(std::string_view name) {
     return entry ? entry->code : std::string_view();
 }
 
-Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std::string_view text,
-                             bool writeTag) {
+Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
+                              std::string_view text) {
+    Id3v2Update update;
     const FrameName* entry = Find(name);
-    if (!entry) {
-        return Id3v2AddResult::kFailed;
-    }
-    if (!FileTagsAreSafe(path)) {
-        return Id3v2AddResult::kFailed;
+    if (!entry || !FileTagsAreSafe(path)) {
+        return update;
     }
     ID3_Tag tag;
     tag.Link(path.c_str(), ID3TT_ID3V2);
+    update.oldTagBytes = static_cast<int64_t>(tag.GetPrependedBytes());
     if (ID3_Frame* existing = FindOurs(tag, entry->frame)) {
         if (entry->frame != ID3FID_PRIVATE) {
-            return Id3v2AddResult::kExists;
+            update.result = Id3v2AddResult::kExists;
+            return update;
         }
         delete tag.RemoveFrame(existing);
     }
@@ -248,14 +294,14 @@ Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std
         ID3_Field* owner = frame->GetField(ID3FN_OWNER);
         ID3_Field* data = frame->GetField(ID3FN_DATA);
         if (!owner || !data) {
-            return Id3v2AddResult::kFailed;
+            return update;
         }
         owner->Set(kPrivOwner);
         data->Set(reinterpret_cast<const uchar*>(value.c_str()), value.size() + 1);
     } else {
         ID3_Field* field = frame->GetField(ID3FN_TEXT);
         if (!field) {
-            return Id3v2AddResult::kFailed;
+            return update;
         }
         field->Set(value.c_str());
         if (ID3_Field* language = frame->GetField(ID3FN_LANGUAGE)) {
@@ -263,10 +309,31 @@ Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std
         }
     }
     tag.AttachFrame(frame.release());
-    if (writeTag && (tag.Update(ID3TT_ID3V2) & ID3TT_ID3V2) == 0) {
-        return Id3v2AddResult::kFailed;
+    // The library pads as it likes; the caller decides on the padding.
+    VectorWriter writer;
+    tag.Render(writer, ID3TT_ID3V2);
+    std::vector<unsigned char> rendered = std::move(writer.bytes);
+    const std::size_t end = FramesEnd(rendered);
+    if (end == 0) {
+        return update;
     }
-    return Id3v2AddResult::kAdded;
+    rendered.resize(end);
+    StoreSyncsafe(rendered.data() + 6, static_cast<uint32_t>(end - 10));
+    if (!Id3v2TagIsSafe(rendered.data(), rendered.size())) {
+        return update;
+    }
+    update.tag = std::move(rendered);
+    update.result = Id3v2AddResult::kAdded;
+    return update;
+}
+
+std::vector<unsigned char> PadId3v2Tag(std::vector<unsigned char> tag, std::size_t size) {
+    if (tag.size() < 10 || size < tag.size() || size - 10 > kMaxSyncsafe) {
+        return {};
+    }
+    tag.resize(size, 0);
+    StoreSyncsafe(tag.data() + 6, static_cast<uint32_t>(size - 10));
+    return tag;
 }
 
 std::optional<std::string> ReadId3v2Frame(const std::string& path, std::string_view name,

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Owner identifier of the PRIV frame that holds the recording's metadata
 // item in MP3 files: the maker's web address.
@@ -19,14 +21,29 @@ std::string_view Id3v2FrameOf(std::string_view name);
 enum class Id3v2AddResult {
     kAdded,   // the frame is in the tag (and in the file when written)
     kExists,  // a text frame of that kind is there already; nothing changed
-    kFailed,  // unknown name, or the tag could not be written
+    kFailed,  // unknown name, or the tag could not be made or written
 };
 
-// Adds the frame of name to the ID3v2 tag of the file at path; our PRIV
-// frame is replaced, an existing text frame is left alone. writeTag: write
-// the tag into the file (when false, nothing on disk changes).
-Id3v2AddResult AddId3v2Frame(const std::string& path, std::string_view name, std::string_view text,
-                             bool writeTag);
+// The ID3v2 tag of a file with one frame added, made in memory; nothing on
+// disk changes.
+struct Id3v2Update {
+    Id3v2AddResult result = Id3v2AddResult::kFailed;
+    // For kAdded: a version 2.3 tag, header and frames, without padding.
+    std::vector<unsigned char> tag;
+    // Bytes at the start of the file that the tag library takes for tags
+    // (a chain of them, and zeros behind them): what the new tag replaces.
+    // 0 when the file has no tag.
+    int64_t oldTagBytes = 0;
+};
+
+// The tag of the file at path with the frame of name added; our PRIV frame
+// is replaced, an existing text frame is left alone (kExists).
+Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
+                              std::string_view text);
+
+// tag as PrepareId3v2Frame makes it, followed by zeros to size bytes in all,
+// its header saying so; empty when its frames take more than size.
+std::vector<unsigned char> PadId3v2Tag(std::vector<unsigned char> tag, std::size_t size);
 
 // The text of name's frame, or for PRIV its data up to the zero byte (our
 // PRIV frame, else the first one), at most maxBytes; nothing when the frame

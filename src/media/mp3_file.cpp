@@ -2,6 +2,8 @@
 
 #include "platform/codec_manager.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -374,7 +376,7 @@ bool Mp3File::SetTag(std::string_view name, std::string_view text) {
     const int64_t position = position_;
     const int64_t behindData = file_.Size() - dataStart_;  // audio and what follows it
     CloseHandle();
-    const Id3v2AddResult result = AddFrameBeside(name, text, behindData);
+    const Id3v2AddResult result = AddFrame(name, text, behindData);
     if (!OpenFile(openMode_ & ~(kOpenCreate | kOpenDenyWrite))) {
         error_ = kMediaErrorOpen;
         return false;
@@ -407,29 +409,169 @@ bool Mp3File::SetTag(std::string_view name, std::string_view text) {
     return true;
 }
 
-Id3v2AddResult Mp3File::AddFrameBeside(std::string_view name, std::string_view text,
-                                       int64_t behindData) {
-    if (!enableId3v2Tag_) {
-        return AddId3v2Frame(fileName_, name, text, false);
+namespace {
+
+// Writes all of count bytes at offset; false on an error or when the
+// system takes no more.
+bool WriteAllAt(int fd, const unsigned char* data, std::size_t count, int64_t offset) {
+    while (count > 0) {
+        const ssize_t n = ::pwrite(fd, data, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        count -= static_cast<std::size_t>(n);
+        offset += n;
     }
-    // The tag library rewrites the whole file and, when that fails part
-    // way, still puts the part in place of the recording. So it works on a
-    // copy beside the file, which replaces the recording only once it is
-    // complete and holds all of the audio.
+    return true;
+}
+
+bool ReadAllAt(int fd, unsigned char* data, std::size_t count, int64_t offset) {
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, data, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data += n;
+        count -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// The renamed file's folder entry reaches the disk.
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+Id3v2AddResult Mp3File::AddFrame(std::string_view name, std::string_view text, int64_t behindData) {
+    const Id3v2Update update = PrepareId3v2Frame(fileName_, name, text);
+    if (!enableId3v2Tag_ || update.result != Id3v2AddResult::kAdded) {
+        return update.result;
+    }
+    // The tag library must not take audio of this file for a tag.
+    if (update.oldTagBytes > dataStart_) {
+        return Id3v2AddResult::kFailed;
+    }
+    const auto room = static_cast<std::size_t>(update.oldTagBytes);
+    if (room > 0 && update.tag.size() <= room) {
+        return WriteTagInPlace(PadId3v2Tag(update.tag, room)) ? Id3v2AddResult::kAdded
+                                                              : Id3v2AddResult::kFailed;
+    }
+    const std::vector<unsigned char> padded =
+        PadId3v2Tag(update.tag, update.tag.size() + kTagPadding);
+    return WriteTagBeside(padded, update.oldTagBytes, behindData) ? Id3v2AddResult::kAdded
+                                                                  : Id3v2AddResult::kFailed;
+}
+
+bool Mp3File::WriteTagInPlace(const std::vector<unsigned char>& tag) {
+    if (tag.size() < 10) {
+        return false;
+    }
+    const int fd = ::open(fileName_.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    std::vector<unsigned char> old(tag.size());
+    // Only over a tag of the version the new one has: a reader cut off
+    // between the frames and the header would read the frames wrongly.
+    bool ok =
+        ReadAllAt(fd, old.data(), old.size(), 0) && std::memcmp(old.data(), "ID3\x03", 4) == 0;
+    if (ok) {
+        // The frames first, then the header if it differs (only when zeros
+        // or a second tag followed the old one): a write cut short leaves
+        // the old header, whose tag ends before the audio as the new one
+        // does, whatever its frames then hold.
+        const auto differs = [&](std::size_t i) { return old[i] != tag[i]; };
+        std::size_t first = 10;
+        while (first < tag.size() && !differs(first)) {
+            ++first;
+        }
+        std::size_t last = tag.size();
+        while (last > first && !differs(last - 1)) {
+            --last;
+        }
+        if (first < last) {
+            ok = WriteAllAt(fd, tag.data() + first, last - first, static_cast<int64_t>(first)) &&
+                 ::fsync(fd) == 0;
+        }
+        if (ok && std::memcmp(old.data(), tag.data(), 10) != 0) {
+            ok = WriteAllAt(fd, tag.data(), 10, 0) && ::fsync(fd) == 0;
+        }
+    }
+    // What is on disk now is what was meant.
+    ok = ok && ReadAllAt(fd, old.data(), old.size(), 0) && old == tag;
+    if (::close(fd) != 0) {
+        ok = false;
+    }
+    return ok;
+}
+
+bool Mp3File::WriteTagBeside(const std::vector<unsigned char>& tag, int64_t oldTagBytes,
+                             int64_t behindData) {
+    if (tag.empty()) {
+        return false;
+    }
+    const int in = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    struct stat info {};
     const std::string copy = fileName_ + ".tagging";
-    if (!CopyFileContents(fileName_, copy)) {
-        return Id3v2AddResult::kFailed;
+    int out = -1;
+    if (::fstat(in, &info) == 0) {
+        out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777);
     }
-    const Id3v2AddResult result = AddId3v2Frame(copy, name, text, true);
-    if (result != Id3v2AddResult::kAdded || !SameAudioBehindTag(copy, behindData)) {
+    bool ok = out >= 0 && WriteAllAt(out, tag.data(), tag.size(), 0);
+    // The audio, and whatever follows it, once.
+    std::vector<unsigned char> buffer(256 * 1024);
+    int64_t from = oldTagBytes;
+    auto to = static_cast<int64_t>(tag.size());
+    while (ok) {
+        const ssize_t n = ::pread(in, buffer.data(), buffer.size(), static_cast<off_t>(from));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = WriteAllAt(out, buffer.data(), static_cast<std::size_t>(n), to);
+        from += n;
+        to += n;
+    }
+    ::close(in);
+    if (out >= 0) {
+        ok = ::fsync(out) == 0 && ok;
+        ok = ::close(out) == 0 && ok;
+    }
+    if (ok) {
+        std::vector<unsigned char> head(tag.size());
+        BufferedFile written;
+        ok = written.Open(copy, kOpenRead) &&
+             written.ReadAt(0, head.data(), static_cast<int64_t>(head.size())) && head == tag;
+    }
+    if (!ok || !SameAudioBehindTag(copy, behindData) ||
+        ::rename(copy.c_str(), fileName_.c_str()) != 0) {
         ::unlink(copy.c_str());
-        return result == Id3v2AddResult::kAdded ? Id3v2AddResult::kFailed : result;
+        return false;
     }
-    if (::rename(copy.c_str(), fileName_.c_str()) != 0) {
-        ::unlink(copy.c_str());
-        return Id3v2AddResult::kFailed;
-    }
-    return result;
+    SyncFolderOf(fileName_);
+    return true;
 }
 
 bool Mp3File::SameAudioBehindTag(const std::string& copy, int64_t behindData) const {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "media/file_io.h"
 #include "media/id3v1_record.h"
@@ -20,6 +21,9 @@ class Mp3File : public MediaFile {
   public:
     // Tries at the first frame before a file is taken as not MPEG audio.
     static constexpr int kFrameTries = 10;
+    // Zeros behind the frames of a tag that has to be made anew (the file
+    // copied): room for the frames that follow, which then go in place.
+    static constexpr std::size_t kTagPadding = 2048;
 
     // format: the format of a new file (nullptr: WaveFile::DefaultFormat()).
     // enableId3v2Tag: SetTag writes ID3v2 frames into the file (else only
@@ -74,12 +78,19 @@ class Mp3File : public MediaFile {
     // passed over.
     int64_t FindFrameOfThisFile();
     bool OpenFile(unsigned mode);
-    // Adds the ID3v2 frame on a copy of the file that replaces it once it
-    // is complete; the file stays as it was on any failure.
-    Id3v2AddResult AddFrameBeside(std::string_view name, std::string_view text, int64_t behindData);
+    // Adds the ID3v2 frame: over the old tag when the new one fits in its
+    // place, else on a copy of the file that replaces it once complete. The
+    // file stays readable with all of its audio on any failure.
+    Id3v2AddResult AddFrame(std::string_view name, std::string_view text, int64_t behindData);
+    // Writes tag over the first tag.size() bytes of the file, which the old
+    // tag takes; the audio behind them is not touched.
+    bool WriteTagInPlace(const std::vector<unsigned char>& tag);
+    // A copy of tag followed by the file from oldTagBytes on replaces the
+    // file once it is on disk and ends in the behindData bytes of audio.
+    bool WriteTagBeside(const std::vector<unsigned char>& tag, int64_t oldTagBytes,
+                        int64_t behindData);
     // The copy ends in the behindData bytes that follow dataStart_ here.
     bool SameAudioBehindTag(const std::string& copy, int64_t behindData) const;
-    bool ReopenAfterTagging(bool hadAudio, int64_t position, int64_t lengthBefore);
     void CloseHandle();
 
     BufferedFile file_;
