@@ -108,7 +108,12 @@ bool SStreamWaveOut::Pump() {
     for (int i = 0; i < BufferRing::kCount; ++i, slot = Next(slot)) {
         Segment& segment = segments_[static_cast<size_t>(slot)];
         WaveHeader& buffer = ring_[slot];
-        if (!segment.done || !buffer.IsDone()) {
+        // A buffer is free once the device handed it back and ProcessBuffer
+        // took its position. One the device finished a moment ago still
+        // holds its position: refilled now, the ring would take the buffers
+        // out of the order they play in, and the heard position would run
+        // backwards and never reach the end.
+        if (!segment.done || !buffer.IsDone() || buffer.bufferLength != 0) {
             break;
         }
         if (segment.converted.size() > static_cast<qsizetype>(BufferRing::kBlockSize)) {
@@ -129,6 +134,7 @@ bool SStreamWaveOut::Pump() {
             buffer.ClearDone();
             if (device_->AddBuffer(&buffer) != kWaveOk) {
                 LogWarning("Cannot add wave output buffer %d", slot);
+                buffer.bufferLength = 0;  // free again; its audio is lost
                 buffer.flags.fetch_or(WaveHeader::kDone);
             } else {
                 wrote = true;

@@ -58,6 +58,7 @@ TEST_F(EventRecordingsTest, OnlyTheEventsRecordingsAreCountedAndTheFirstMadeIsOl
     Record("NEWS_4.WAV");  // names are compared without regard to case
     Record("News_5.txt");
     Record("News_6.flac");
+    Record("News_8.~av");  // the metadata kept beside a recording being made
     ASSERT_TRUE(QDir(dir.path()).mkdir("News_7.wav"));
     ASSERT_EQ(symlink("News.wav", QFile::encodeName(In("News_0.wav"))), 0);
 
