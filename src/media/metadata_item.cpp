@@ -57,6 +57,10 @@ uint32_t ToPosition(long long value) {
     return static_cast<uint32_t>(std::clamp<long long>(value, 0, 0xFFFFFFFFLL));
 }
 
+int64_t ToTimecodePosition(long long value) {
+    return std::max<long long>(value, 0);
+}
+
 }  // namespace
 
 MetadataLines ParseMetadataItem(std::string_view text) {
@@ -86,7 +90,7 @@ MetadataLines ParseMetadataItem(std::string_view text) {
             if (result.timecodes.size() < MetadataLines::kMaxTimecodes) {
                 std::size_t used = 0;
                 TimecodeEntry entry;
-                entry.position = ToPosition(LeadingNumber(line, &used).value_or(0));
+                entry.position = ToTimecodePosition(LeadingNumber(line, &used).value_or(0));
                 entry.time = static_cast<std::time_t>(
                     LeadingNumber(SkipBlanks(line.substr(used))).value_or(0));
                 result.timecodes.push_back(entry);
@@ -129,7 +133,7 @@ std::string BuildMetadataItem(const std::vector<TimecodeEntry>& timecodes,
     std::string item = "SAMPLE\tTIMECODE\r\n";
     char line[64];
     for (const TimecodeEntry& entry : timecodes) {
-        std::snprintf(line, sizeof line, "%" PRIu32 "\t%lld\r\n", entry.position,
+        std::snprintf(line, sizeof line, "%" PRId64 "\t%lld\r\n", entry.position,
                       static_cast<long long>(entry.time));
         item += line;
     }

@@ -10,7 +10,7 @@
 // `position` was recorded at calendar time `time` (seconds since 1970).
 struct TimecodeEntry {
     std::time_t time = 0;
-    uint32_t position = 0;
+    int64_t position = 0;  // past 4 GiB in an RF64 recording
 
     bool operator==(const TimecodeEntry&) const = default;
 };

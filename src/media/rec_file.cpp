@@ -106,7 +106,7 @@ int64_t RecFile::WriteAudio(const void* data, int64_t count) {
         sessionStamped_ = true;
         if (timecodes_.size() < MetadataLines::kMaxTimecodes) {
             const int64_t at = media_->IsOverwrite() ? media_->GetPosition() : media_->GetLength();
-            timecodes_.push_back({clock_.Now(), static_cast<uint32_t>(at)});
+            timecodes_.push_back({clock_.Now(), at});
         }
         // A crash from here on keeps the start time and the metadata.
         WriteRecoveryFile(BuildItem());
@@ -244,7 +244,7 @@ std::time_t RecFile::TimeAt(int64_t position) const {
     if (best->time == 0 || bytesPerSecond == 0) {
         return 0;
     }
-    const int64_t offset = position - static_cast<int64_t>(best->position);
+    const int64_t offset = position - best->position;
     return best->time + static_cast<std::time_t>(offset / static_cast<int64_t>(bytesPerSecond));
 }
 

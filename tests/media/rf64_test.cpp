@@ -2,6 +2,9 @@
 // plain file is set small here, so the switch happens after a few buffers.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <QFile>
 #include <cstdio>
 #include <memory>
 
@@ -230,6 +233,49 @@ TEST_F(Rf64Test, FileWithoutRoomForDs64StopsAtTheLimit) {
     EXPECT_EQ(disk.left(4), "RIFF");
     EXPECT_EQ(Le32At(disk, 4), static_cast<uint32_t>(disk.size() - 8));
     ExpectReadersTakeAll(audio);
+}
+
+// A recording of more than 4 GiB, made as a sparse file: the audio appended
+// to it, its timecode and the times read back lie beyond 32 bits.
+TEST_F(Rf64Test, AppendingPastFourGibKeepsPositionsAndTimes) {
+    const int64_t length = 5000000000LL;  // a multiple of the 4-byte block
+    QByteArray ds64(28, '\0');
+    const QByteArray head = "fmt " + Le32(18) + kFormat.Serialize() + RiffPiece("fact", Le32(0)) +
+                            "data" + Le32(0xFFFFFFFF);
+    const int64_t dataOffset = 12 + 36 + head.size();
+    const QByteArray item = RiffPiece("DISP", Le32(1) + "SAMPLE\tTIMECODE\r\n0\t1000\r\n" + '\0');
+    StoreLE64(reinterpret_cast<unsigned char*>(ds64.data()),
+              static_cast<uint64_t>(dataOffset + length + item.size() - 8));
+    StoreLE64(reinterpret_cast<unsigned char*>(ds64.data()) + 8, static_cast<uint64_t>(length));
+    WriteFileBytes(path_, "RF64" + Le32(0xFFFFFFFF) + "WAVE" + RiffPiece("ds64", ds64) + head);
+    ASSERT_EQ(::truncate(path_.c_str(), dataOffset + length), 0);
+    {
+        QFile file(QString::fromStdString(path_));
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        ASSERT_EQ(file.write(item), item.size());
+    }
+    ASSERT_EQ(WaveFile(path_, nullptr, kOpenRead).GetLength(), length);
+
+    const QByteArray tail = Buffer(7, 96000);
+    {
+        RecFile file(path_, nullptr, kOpenReadWrite | kOpenDenyWrite, false, true, clock_);
+        ASSERT_EQ(file.WriteAudio(tail.constData(), tail.size()), tail.size());
+        ASSERT_EQ(file.Timecodes().size(), 2u);
+        EXPECT_EQ(file.Timecodes()[1].position, length);
+    }
+    RecFile played(path_, nullptr, kOpenRead, false, true, clock_);
+    ASSERT_EQ(played.GetLength(), length + tail.size());
+    EXPECT_EQ(played.Timecodes(), (std::vector<TimecodeEntry>{{1000, 0}, {clock_.Now(), length}}));
+    EXPECT_EQ(played.TimeAt(length - 32000), 1000 + length / 32000 - 1) << "first session";
+    EXPECT_EQ(played.TimeAt(length + 64000), clock_.Now() + 2) << "the appended one";
+    QByteArray back(tail.size(), '\0');
+    ASSERT_TRUE(played.Seek(length));
+    EXPECT_EQ(played.ReadAudio(back.data(), back.size()), tail.size());
+    EXPECT_TRUE(back == tail);
+    QFile file(QString::fromStdString(path_));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(48);
+    EXPECT_EQ(Le64At(header, 28), static_cast<uint64_t>(length + tail.size()));
 }
 
 TEST_F(Rf64Test, HostileRf64HeadersOpenSafely) {
