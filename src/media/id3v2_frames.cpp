@@ -222,8 +222,11 @@ bool Id3v2TagIsSafe(const unsigned char* bytes, std::size_t size) {
     while (at + 10 <= end) {
         const unsigned char* frame = bytes + at;
         if (frame[0] == 0) {
-            // Padding: zero to the end.
-            return std::all_of(frame, bytes + end, [](unsigned char b) { return b == 0; });
+            // Padding. The tag library (as other readers) reads nothing
+            // behind a zero where a frame would start, so the bytes there
+            // need not be zeros: a tag written over an old one and cut
+            // short ends here.
+            return true;
         }
         if (!std::all_of(frame, frame + 4, FrameIdChar)) {
             return false;
@@ -325,6 +328,20 @@ Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
     update.tag = std::move(rendered);
     update.result = Id3v2AddResult::kAdded;
     return update;
+}
+
+std::size_t Id3v2FrameStartAt(const std::vector<unsigned char>& tag, std::size_t offset) {
+    std::size_t at = 10;
+    while (at + 10 <= tag.size() && tag[at] != 0) {
+        const std::size_t next = at + 10 +
+                                 (static_cast<std::size_t>(tag[at + 4]) << 24 | tag[at + 5] << 16 |
+                                  tag[at + 6] << 8 | tag[at + 7]);
+        if (next > offset) {
+            return at;
+        }
+        at = next;
+    }
+    return std::min(at, offset);
 }
 
 std::vector<unsigned char> PadId3v2Tag(std::vector<unsigned char> tag, std::size_t size) {

@@ -41,6 +41,10 @@ struct Id3v2Update {
 Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
                               std::string_view text);
 
+// Where the frame of tag (as PrepareId3v2Frame makes it) that holds byte
+// offset starts; in the padding, the start of the padding.
+std::size_t Id3v2FrameStartAt(const std::vector<unsigned char>& tag, std::size_t offset);
+
 // tag as PrepareId3v2Frame makes it, followed by zeros to size bytes in all,
 // its header saying so; empty when its frames take more than size.
 std::vector<unsigned char> PadId3v2Tag(std::vector<unsigned char> tag, std::size_t size);
@@ -54,6 +58,7 @@ std::optional<std::string> ReadId3v2Frame(const std::string& path, std::string_v
 // The tag library is trusted only with tags of the shape this program and
 // common writers produce: versions 2.3 and 2.4 without unsynchronisation or
 // extended header, text, URL, comment and private frames whose sizes stay
-// inside the tag, no compressed, encrypted or grouped frames. bytes: the
+// inside the tag, no compressed, encrypted or grouped frames. The frames end
+// at a zero byte where a frame would start; what follows it is not read. bytes: the
 // start of the file (at least the whole tag). A file without a tag passes.
 bool Id3v2TagIsSafe(const unsigned char* bytes, std::size_t size);

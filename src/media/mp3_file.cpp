@@ -492,10 +492,13 @@ bool Mp3File::WriteTagInPlace(const std::vector<unsigned char>& tag) {
     bool ok =
         ReadAllAt(fd, old.data(), old.size(), 0) && std::memcmp(old.data(), "ID3\x03", 4) == 0;
     if (ok) {
-        // The frames first, then the header if it differs (only when zeros
-        // or a second tag followed the old one): a write cut short leaves
-        // the old header, whose tag ends before the audio as the new one
-        // does, whatever its frames then hold.
+        // What changes is written so that a write cut short (a crash, a
+        // failing disk) leaves a tag every reader takes: first four zeros
+        // where the first changed frame starts, which end the tag there
+        // (the frames before it stay as they were); then the rest of the
+        // change; then that frame's id. The header comes last if it
+        // differs (only when zeros or a second tag followed the old one);
+        // until then the old header keeps its tag ending before the audio.
         const auto differs = [&](std::size_t i) { return old[i] != tag[i]; };
         std::size_t first = 10;
         while (first < tag.size() && !differs(first)) {
@@ -506,8 +509,16 @@ bool Mp3File::WriteTagInPlace(const std::vector<unsigned char>& tag) {
             --last;
         }
         if (first < last) {
-            ok = WriteAllAt(fd, tag.data() + first, last - first, static_cast<int64_t>(first)) &&
-                 ::fsync(fd) == 0;
+            // The bytes before it are the same in both, so both have a
+            // frame (or the padding) start there.
+            first = Id3v2FrameStartAt(tag, first);
+            const std::size_t id = std::min<std::size_t>(4, last - first);
+            const unsigned char zeros[4] = {};
+            const auto at = static_cast<int64_t>(first);
+            ok = WriteAllAt(fd, zeros, id, at) && ::fsync(fd) == 0 &&
+                 WriteAllAt(fd, tag.data() + first + id, last - first - id,
+                            at + static_cast<int64_t>(id)) &&
+                 ::fsync(fd) == 0 && WriteAllAt(fd, tag.data() + first, id, at) && ::fsync(fd) == 0;
         }
         if (ok && std::memcmp(old.data(), tag.data(), 10) != 0) {
             ok = WriteAllAt(fd, tag.data(), 10, 0) && ::fsync(fd) == 0;

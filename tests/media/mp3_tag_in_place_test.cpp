@@ -252,4 +252,59 @@ TEST_F(Mp3TagInPlaceTest, RecordingTaggedAtItsEndIsCopiedAtMostOnce) {
     EXPECT_EQ(file.GetLength(), audio_.size());
 }
 
+// A write over the old tag that stops part way (a crash, a failing disk)
+// leaves the old header, and with it the audio where it was. The change is
+// written as four zeros where the first changed frame starts, then the rest,
+// then that frame's id: at every point in between, every reader finds all
+// of the audio and the frames before the change.
+TEST_F(Mp3TagInPlaceTest, TagCutOffWhileWrittenInPlaceKeepsTheAudioAndTheFramesBefore) {
+    const QByteArray oldFile = TextTag({{"TIT2", "Old title"}}, 1500) + audio_;
+    WriteFileBytes(path_, oldFile);
+    {
+        Mp3File file(path_, nullptr, kOpenReadWrite, true);
+        ASSERT_TRUE(file.SetTag(kTimecodeTagName, "SAMPLE\tTIMECODE\r\n0\t1796601600\r\n"));
+        ASSERT_TRUE(file.SetTag("comment", "89.90"));
+    }
+    const QByteArray newFile = ReadFileBytes(path_).left(oldFile.size());
+    ASSERT_EQ(newFile.left(10), oldFile.left(10)) << "the header stays as it was";
+    int first = 10;
+    while (newFile[first] == oldFile[first]) {
+        ++first;
+    }
+    int last = TagBytes(oldFile);
+    while (newFile[last - 1] == oldFile[last - 1]) {
+        --last;
+    }
+    ASSERT_EQ(first, 10 + 20) << "the new frames follow the title";
+    ASSERT_LT(first + 4, last);
+    QByteArray torn = oldFile;
+    torn.replace(first, 4, QByteArray(4, '\0'));
+    for (int cut = first + 4; cut <= last + 1; ++cut) {
+        if (cut <= last) {
+            torn.replace(first + 4, cut - first - 4, newFile.mid(first + 4, cut - first - 4));
+        } else {
+            torn.replace(first, 4, newFile.mid(first, 4));  // the id at last
+            ASSERT_EQ(torn, newFile);
+        }
+        WriteFileBytes(path_, torn);
+        Mp3File file(path_, nullptr, kOpenRead);
+        ASSERT_TRUE(file.IsOpen()) << cut;
+        EXPECT_EQ(file.GetDataStart(), TagBytes(oldFile)) << cut;
+        EXPECT_EQ(file.GetLength(), audio_.size()) << cut;
+        EXPECT_EQ(file.GetTag("title"), "Old title") << cut;
+        EXPECT_EQ(file.GetTag("comment").has_value(), cut > last) << cut;
+        if ((cut - first) % 16 == 0 || cut > last) {
+            ExpectReadersSee({"TIT2=Old title"});
+        }
+    }
+    // Such a file takes the next tag as any other.
+    WriteFileBytes(path_, newFile.left(first) + QByteArray(4, '\0') + newFile.mid(first + 4, 20) +
+                              oldFile.mid(first + 24));
+    {
+        Mp3File file(path_, nullptr, kOpenReadWrite, true);
+        EXPECT_TRUE(file.SetTag("comment", "89.90"));
+    }
+    ExpectReadersSee({"TIT2=Old title", "COMM=89.90"});
+}
+
 }  // namespace
