@@ -1,10 +1,11 @@
 #include "media/id3v2_frames.h"
 
 #include <id3/tag.h>
-#include <id3/writer.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -101,19 +102,31 @@ void StoreSyncsafe(unsigned char* p, uint32_t value) {
     p[3] = static_cast<unsigned char>(value & 0x7F);
 }
 
-// Collects what the tag library renders.
-class VectorWriter : public ID3_Writer {
+// A file of the system's folder for temporary files, removed with this.
+class ScratchFile {
   public:
-    using ID3_Writer::writeChars;
-    void close() override {}
-    void flush() override {}
-    pos_type getCur() override { return static_cast<pos_type>(bytes.size()); }
-    size_type writeChars(const char_type buf[], size_type len) override {
-        bytes.insert(bytes.end(), buf, buf + len);
-        return len;
+    ScratchFile() : path_(MakeTempFile(TempDirectory(), "plumora-tag")) {}
+    ~ScratchFile() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
     }
-    std::vector<unsigned char> bytes;
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
 };
+
+// The first count bytes of the file at from into the file at to.
+bool CopyHead(const std::string& from, int64_t count, const std::string& to) {
+    BufferedFile in;
+    BufferedFile out;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(count));
+    return in.Open(from, kOpenRead) && in.ReadAt(0, bytes.data(), count) &&
+           out.Open(to, kOpenReadWrite | kOpenCreate) && out.WriteAt(0, bytes.data(), count);
+}
 
 // Where the frames of a rendered tag end: a version 2.3 tag without flags,
 // whose frames are followed by nothing but zeros. 0 for anything else.
@@ -281,9 +294,28 @@ Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
     if (!entry || !FileTagsAreSafe(path)) {
         return update;
     }
+    // The tag library reads the frames of a version 2.4 tag wrongly or not
+    // at all; its new tag would lose them.
+    unsigned char head[4] = {};
+    BufferedFile file;
+    if (file.Open(path, kOpenRead) && file.ReadAt(0, head, 4) && std::memcmp(head, "ID3", 3) == 0 &&
+        head[3] != 3) {
+        return update;
+    }
+    {
+        ID3_Tag old;
+        old.Link(path.c_str(), ID3TT_ID3V2);
+        update.oldTagBytes = static_cast<int64_t>(old.GetPrependedBytes());
+    }
+    // The tag library renders a tag into memory only through a copy of the
+    // tag that its frames do not survive intact. So it writes the new tag
+    // into a file of the old tags alone, which is then read.
+    const ScratchFile scratch;
+    if (scratch.path().empty() || !CopyHead(path, update.oldTagBytes, scratch.path())) {
+        return update;
+    }
     ID3_Tag tag;
-    tag.Link(path.c_str(), ID3TT_ID3V2);
-    update.oldTagBytes = static_cast<int64_t>(tag.GetPrependedBytes());
+    tag.Link(scratch.path().c_str(), ID3TT_ID3V2);
     if (ID3_Frame* existing = FindOurs(tag, entry->frame)) {
         if (entry->frame != ID3FID_PRIVATE) {
             update.result = Id3v2AddResult::kExists;
@@ -312,10 +344,19 @@ Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
         }
     }
     tag.AttachFrame(frame.release());
+    if ((tag.Update(ID3TT_ID3V2) & ID3TT_ID3V2) == 0) {
+        return update;
+    }
+    BufferedFile written;
+    if (!written.Open(scratch.path(), kOpenRead) ||
+        written.Size() > static_cast<int64_t>(10 + kMaxSyncsafe)) {
+        return update;
+    }
+    std::vector<unsigned char> rendered(static_cast<std::size_t>(written.Size()));
+    if (!written.ReadAt(0, rendered.data(), static_cast<int64_t>(rendered.size()))) {
+        return update;
+    }
     // The library pads as it likes; the caller decides on the padding.
-    VectorWriter writer;
-    tag.Render(writer, ID3TT_ID3V2);
-    std::vector<unsigned char> rendered = std::move(writer.bytes);
     const std::size_t end = FramesEnd(rendered);
     if (end == 0) {
         return update;

@@ -37,7 +37,8 @@ struct Id3v2Update {
 };
 
 // The tag of the file at path with the frame of name added; our PRIV frame
-// is replaced, an existing text frame is left alone (kExists).
+// is replaced, an existing text frame is left alone (kExists). A file whose
+// tag is not of version 2.3 fails (the tag library would lose its frames).
 Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
                               std::string_view text);
 

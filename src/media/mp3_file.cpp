@@ -487,8 +487,8 @@ bool Mp3File::WriteTagInPlace(const std::vector<unsigned char>& tag) {
         return false;
     }
     std::vector<unsigned char> old(tag.size());
-    // Only over a tag of the version the new one has: a reader cut off
-    // between the frames and the header would read the frames wrongly.
+    // Only over a tag of the version the new one has (the frame sizes of
+    // another version read differently).
     bool ok =
         ReadAllAt(fd, old.data(), old.size(), 0) && std::memcmp(old.data(), "ID3\x03", 4) == 0;
     if (ok) {

@@ -211,6 +211,31 @@ TEST_F(Mp3TagInPlaceTest, FrameThatDoesNotFitGoesThroughACopyWithRoomForMore) {
                       "PRIV=http://www.quillmoor.com:" + QString(900, 'y')});
 }
 
+// The tag library reads no frames of a version 2.4 tag (as mutagen writes
+// it): such a tag is left as it was rather than replaced by one without the
+// other writer's frames.
+TEST_F(Mp3TagInPlaceTest, Version24TagOfAnotherWriterKeepsItsFrames) {
+    WriteFileBytes(path_, audio_);
+    const ToolRun tagged =
+        RunTool("/usr/bin/python3", {"-c",
+                                     "import sys\nfrom mutagen.id3 import ID3, TIT2, TPE1\n"
+                                     "t = ID3()\nt.add(TIT2(encoding=3, text='Their title'))\n"
+                                     "t.add(TPE1(encoding=1, text='Them'))\nt.save(sys.argv[1])",
+                                     QString::fromStdString(path_)});
+    ASSERT_EQ(tagged.exitCode, 0) << tagged.output.toStdString();
+    const QByteArray before = ReadFileBytes(path_);
+    ASSERT_EQ(before.at(3), 4);
+    {
+        Mp3File file(path_, nullptr, kOpenReadWrite);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_FALSE(file.SetTag("comment", "89.90"));
+        EXPECT_FALSE(file.SetTag("year", "2026"));
+        EXPECT_EQ(file.GetLength(), audio_.size());
+    }
+    EXPECT_EQ(ReadFileBytes(path_), before);
+    ExpectReadersSee({"TIT2=Their title", "TPE1=Them"});
+}
+
 // The tags a recording gets when it ends (the metadata item, title, year,
 // comment, and the item once more as the file closes) cost one copy of the
 // file at most, and the recovery file goes once the item is in.
