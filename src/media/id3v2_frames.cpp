@@ -294,13 +294,10 @@ Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
     if (!entry || !FileTagsAreSafe(path)) {
         return update;
     }
-    // The tag library reads the frames of a version 2.4 tag wrongly or not
-    // at all; its new tag would lose them.
     unsigned char head[4] = {};
     BufferedFile file;
-    if (file.Open(path, kOpenRead) && file.ReadAt(0, head, 4) && std::memcmp(head, "ID3", 3) == 0 &&
-        head[3] != 3) {
-        return update;
+    if (file.Open(path, kOpenRead) && file.ReadAt(0, head, 4) && std::memcmp(head, "ID3", 3) == 0) {
+        update.oldVersion = head[3];
     }
     {
         ID3_Tag old;

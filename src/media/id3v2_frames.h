@@ -34,11 +34,14 @@ struct Id3v2Update {
     // (a chain of them, and zeros behind them): what the new tag replaces.
     // 0 when the file has no tag.
     int64_t oldTagBytes = 0;
+    // The major version of the tag at the start of the file (0: none). The
+    // tag library reads the frames of a version 2.4 tag wrongly or not at
+    // all, so the new tag then lacks them.
+    unsigned oldVersion = 0;
 };
 
 // The tag of the file at path with the frame of name added; our PRIV frame
-// is replaced, an existing text frame is left alone (kExists). A file whose
-// tag is not of version 2.3 fails (the tag library would lose its frames).
+// is replaced, an existing text frame is left alone (kExists).
 Id3v2Update PrepareId3v2Frame(const std::string& path, std::string_view name,
                               std::string_view text);
 

@@ -463,8 +463,9 @@ Id3v2AddResult Mp3File::AddFrame(std::string_view name, std::string_view text, i
     if (!enableId3v2Tag_ || update.result != Id3v2AddResult::kAdded) {
         return update.result;
     }
-    // The tag library must not take audio of this file for a tag.
-    if (update.oldTagBytes > dataStart_) {
+    // The new tag must keep the old one's frames, and the tag library must
+    // not take audio of this file for a tag.
+    if ((update.oldVersion != 0 && update.oldVersion != 3) || update.oldTagBytes > dataStart_) {
         return Id3v2AddResult::kFailed;
     }
     const auto room = static_cast<std::size_t>(update.oldTagBytes);

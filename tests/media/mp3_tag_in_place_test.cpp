@@ -234,6 +234,13 @@ TEST_F(Mp3TagInPlaceTest, Version24TagOfAnotherWriterKeepsItsFrames) {
     }
     EXPECT_EQ(ReadFileBytes(path_), before);
     ExpectReadersSee({"TIT2=Their title", "TPE1=Them"});
+    {
+        Mp3File file(path_, nullptr, kOpenReadWrite, false);
+        EXPECT_TRUE(file.SetTag("comment", "89.90")) << "without ID3v2 tags only the ID3v1 record";
+    }
+    const QByteArray bytes = ReadFileBytes(path_);
+    EXPECT_EQ(bytes.size(), before.size() + 128);
+    EXPECT_TRUE(bytes.startsWith(before));
 }
 
 // The tags a recording gets when it ends (the metadata item, title, year,
