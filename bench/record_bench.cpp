@@ -29,10 +29,13 @@
 #include <vector>
 
 #include "audio/swave_in.h"
+#include "bench_support.h"
 
 extern char** environ;
 
 namespace {
+
+using bench::CpuSeconds;
 
 constexpr const char* kDevice = "plumora_bench";
 constexpr double kBytesPerSecond = 44100.0 * 4;
@@ -46,14 +49,6 @@ struct Figures {
 
     double CpuPerHour() const { return audioSeconds > 0 ? cpuSeconds * 3600 / audioSeconds : 0; }
 };
-
-double Seconds(const timeval& t) {
-    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
-}
-
-double CpuSeconds(const rusage& usage) {
-    return Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
-}
 
 Figures RunRecorder(const QString& path, double seconds) {
     Figures figures;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <sys/resource.h>
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the benchmarks share: CPU time, the PCM they record or encode, and a
+// reference program run beside ours.
+namespace bench {
+
+// The sample rate of the benchmarks' PCM: 16-bit stereo at 44100 Hz.
+inline constexpr uint32_t kRate = 44100;
+
+// User plus system time.
+double CpuSeconds(const rusage& usage);
+// CPU seconds of this process so far.
+double SelfCpu();
+
+// Writes seconds of raw PCM at kRate: a tone on each channel (440 and 1234
+// Hz) with a little noise, so that encoders have something real to do.
+bool WritePcm(const QString& path, double seconds);
+
+// CPU seconds of a child program, its output discarded; negative when it
+// cannot be started or fails.
+double RunProgram(std::vector<std::string> args);
+
+}  // namespace bench
