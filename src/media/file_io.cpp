@@ -65,42 +65,11 @@ void BufferedFile::Close() {
 }
 
 int64_t BufferedFile::ReadRaw(int64_t offset, void* data, int64_t count) {
-    int64_t done = 0;
-    auto* out = static_cast<unsigned char*>(data);
-    while (done < count) {
-        const ssize_t n =
-            ::pread(fd_, out + done, static_cast<size_t>(count - done), offset + done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return done > 0 ? done : -1;
-        }
-        if (n == 0) {
-            break;
-        }
-        done += n;
-    }
-    return done;
+    return ReadFullyAt(fd_, data, count, offset);
 }
 
 int64_t BufferedFile::WriteRaw(int64_t offset, const void* data, int64_t count) {
-    int64_t done = 0;
-    const auto* in = static_cast<const unsigned char*>(data);
-    while (done < count) {
-        const ssize_t n =
-            ::pwrite(fd_, in + done, static_cast<size_t>(count - done), offset + done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return done > 0 ? done : -1;
-        }
-        if (n == 0) {
-            break;
-        }
-        done += n;
-    }
+    const int64_t done = WriteFullyAt(fd_, data, count, offset);
     // Whatever the cache held of that stretch is stale now.
     if (done > 0 && offset < cacheOffset_ + cacheLength_ && offset + done > cacheOffset_) {
         cacheLength_ = 0;
@@ -198,6 +167,44 @@ bool BufferedFile::Truncate(int64_t size) {
     }
     cacheLength_ = 0;
     return ::ftruncate(fd_, size) == 0;
+}
+
+int64_t ReadFullyAt(int fd, void* data, int64_t count, int64_t offset) {
+    int64_t done = 0;
+    auto* out = static_cast<unsigned char*>(data);
+    while (done < count) {
+        const ssize_t n = ::pread(fd, out + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return done > 0 ? done : -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += n;
+    }
+    return done;
+}
+
+int64_t WriteFullyAt(int fd, const void* data, int64_t count, int64_t offset) {
+    int64_t done = 0;
+    const auto* in = static_cast<const unsigned char*>(data);
+    while (done < count) {
+        const ssize_t n = ::pwrite(fd, in + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return done > 0 ? done : -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += n;
+    }
+    return done;
 }
 
 bool FileExists(const std::string& path) {

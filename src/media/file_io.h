@@ -51,6 +51,12 @@ class BufferedFile {
     int64_t cacheLength_ = 0;
 };
 
+// pread/pwrite on a descriptor until count bytes are done, the end of the
+// file (reading) or an error; the count done, -1 for an error before any
+// byte. Interrupted calls are repeated.
+int64_t ReadFullyAt(int fd, void* data, int64_t count, int64_t offset);
+int64_t WriteFullyAt(int fd, const void* data, int64_t count, int64_t offset);
+
 bool FileExists(const std::string& path);
 // True when both names reach the same file.
 bool SameFile(const std::string& a, const std::string& b);

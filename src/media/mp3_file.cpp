@@ -411,38 +411,15 @@ bool Mp3File::SetTag(std::string_view name, std::string_view text) {
 
 namespace {
 
-// Writes all of count bytes at offset; false on an error or when the
-// system takes no more.
+// All of count bytes at offset, or false.
 bool WriteAllAt(int fd, const unsigned char* data, std::size_t count, int64_t offset) {
-    while (count > 0) {
-        const ssize_t n = ::pwrite(fd, data, count, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        count -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+    const auto n = static_cast<int64_t>(count);
+    return WriteFullyAt(fd, data, n, offset) == n;
 }
 
 bool ReadAllAt(int fd, unsigned char* data, std::size_t count, int64_t offset) {
-    while (count > 0) {
-        const ssize_t n = ::pread(fd, data, count, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        count -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+    const auto n = static_cast<int64_t>(count);
+    return ReadFullyAt(fd, data, n, offset) == n;
 }
 
 // The renamed file's folder entry reaches the disk.
@@ -554,10 +531,7 @@ bool Mp3File::WriteTagBeside(const std::vector<unsigned char>& tag, int64_t oldT
     int64_t from = oldTagBytes;
     auto to = static_cast<int64_t>(tag.size());
     while (ok) {
-        const ssize_t n = ::pread(in, buffer.data(), buffer.size(), static_cast<off_t>(from));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const int64_t n = ReadFullyAt(in, buffer.data(), static_cast<int64_t>(buffer.size()), from);
         if (n <= 0) {
             ok = n == 0;
             break;
