@@ -17,8 +17,13 @@
 #include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/tab_window.h"
+#include "audio/log.h"
+#include "platform/clock.h"
+#include "platform/login_manager_watch.h"
 #include "platform/post_message.h"
+#include "platform/sleep_inhibitor.h"
 #include "platform/window_messages.h"
+#include "sched/sleep_rule.h"
 
 namespace {
 
@@ -41,6 +46,8 @@ App::App(const CommandLine& commandLine)
 }
 
 App::~App() {
+    loginWatch_.reset();
+    sleepInhibitor_.reset();
     notifier_.reset();
     desktopBus_.reset();
     server_.reset();
@@ -77,6 +84,7 @@ int App::Run() {
                          &DesktopNotifier::OnRecordingEnded);
         QObject::connect(records, &RecordControl::recordingFailed, notifier_.get(),
                          &DesktopNotifier::OnRecordingFailed);
+        WatchSleep(*records);
     }
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
@@ -84,6 +92,29 @@ int App::Run() {
 
     frame_->show();
     return QApplication::exec();
+}
+
+void App::WatchSleep(RecordControl& records) {
+    // No sleep while a recording runs or an event is about to start; after a
+    // resume the schedule catches up. Without a system bus, neither.
+    const QDBusConnection systemBus = QDBusConnection::systemBus();
+    sleepInhibitor_ = std::make_unique<SleepInhibitor>(systemBus);
+    loginWatch_ = std::make_unique<LoginManagerWatch>(systemBus);
+    QObject::connect(loginWatch_.get(), &LoginManagerWatch::resumed, &records,
+                     [&records] { records.schedule().RequestCatchUp(); });
+    QObject::connect(sleepInhibitor_.get(), &SleepInhibitor::refused, [](const QString& reason) {
+        LogWarning("The computer may sleep during recordings: no sleep lock (%s)",
+                   reason.toUtf8().constData());
+    });
+    SleepInhibitor* inhibitor = sleepInhibitor_.get();
+    const auto update = [this, inhibitor, &records] {
+        inhibitor->SetWanted(SleepBlockWanted(settings_.events, Clock::System(),
+                                              records.recording() || records.starting()));
+    };
+    QObject::connect(frame_->radioPanel(), &TAppDialog::scheduleTick, inhibitor, update);
+    QObject::connect(&records, &RecordControl::recordingStarted, inhibitor, update);
+    QObject::connect(&records, &RecordControl::recordingEnded, inhibitor, update);
+    QObject::connect(&records, &RecordControl::recordingFailed, inhibitor, update);
 }
 
 bool App::TakeMinimizedStart() {

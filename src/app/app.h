@@ -11,8 +11,11 @@
 class DesktopBus;
 class DesktopNotifier;
 class InstanceServer;
+class LoginManagerWatch;
 class RecentRecordings;
+class RecordControl;
 class SDIDecFrame;
+class SleepInhibitor;
 
 // The program: its settings, its start-up actions, the recent recordings and
 // the main window.
@@ -49,6 +52,7 @@ class App {
 
   private:
     void AcceptActions(const ActionBlock& block);
+    void WatchSleep(RecordControl& records);
 
     ActionBlock actions_;
     bool debugDisplay_;
@@ -61,4 +65,7 @@ class App {
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<DesktopBus> desktopBus_;
     std::unique_ptr<DesktopNotifier> notifier_;
+    // Keeps the computer awake for recordings; hears resumes.
+    std::unique_ptr<SleepInhibitor> sleepInhibitor_;
+    std::unique_ptr<LoginManagerWatch> loginWatch_;
 };

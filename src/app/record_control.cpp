@@ -189,11 +189,9 @@ bool RecordControl::StartRecorder(int event, int keep) {
         return false;
     }
     const RecordingPath path =
-        MakeRecordingPath(settings_.files, *clock_, eventName_,
-                          RecordingExtension(settings_.formats.defaultAudioFormat), keep);
-    if (!path.warning.isEmpty()) {
-        LogWarning("%s", path.warning.toUtf8().constData());
-    }
+        MakeRecordingPath(settings_.files, *clock_,
+                          RecordingBaseName(eventName_, settings_.files.improvedFilePattern),
+                          RecordingExtension(settings_.formats.defaultAudioFormat));
     if (!path.ok()) {
         FailStart(kCannotMakeFile, path.error);
         return false;
@@ -221,6 +219,7 @@ bool RecordControl::StartRecorder(int event, int keep) {
     view_.SetStatusText(fileTitle_);
     view_.ShowRecordButtons(true, true);
     recording_ = true;
+    PruneOlderRecordings(path.path, keep);
     emit recordingStarted(event, eventName_, path.path);
     return true;
 }
@@ -489,11 +488,15 @@ void RecordControl::Tick() {
         return;
     }
     EndFailedRecorder();
-    const int result = schedule_->Tick(activeEvent_ != -1);
-    if (result > 0) {
-        StartEvent(result - 1);
-    } else if (result < 0) {
-        StopEvent(-1 - result);
+    const ScheduleDecision decision = schedule_->Tick(activeEvent_ != -1 ? eventName_ : QString());
+    const int index = settings_.events.Find(decision.event);
+    if (decision.kind == ScheduleDecision::kStart && index >= 0) {
+        StartEvent(index);
+    } else if (decision.kind == ScheduleDecision::kStop) {
+        // The running event by its name; when the list no longer holds it
+        // as an event with an action, the recording that runs for it ends.
+        StopEvent(index >= 0 && settings_.events.at(index).action != kActionNone ? index
+                                                                                 : activeEvent_);
     }
 }
 

@@ -85,6 +85,7 @@ class RecordControl : public QObject {
     const QString& fileTitle() const { return fileTitle_; }
     SRecord* recorder() const { return recorder_.get(); }
     const ScheduleCheck& schedule() const { return *schedule_; }
+    ScheduleCheck& schedule() { return *schedule_; }
 
     // The status line of a recording: name, size in MB, duration.
     static QString StatusText(const QString& name, int64_t bytesWritten, uint32_t bytesPerSecond);

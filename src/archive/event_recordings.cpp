@@ -36,13 +36,15 @@ QString JoinPath(const QString& directory, const QString& name) {
     return directory.endsWith('/') ? directory + name : directory + '/' + name;
 }
 
-// Unlinks the file and, only when that worked, empties what is left of it.
+// Unlinks the file and, only when that worked and no other name of the file
+// is left, empties what is left of it.
 bool EmptyAndDelete(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     const int fd = open(name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     const bool deleted = unlink(name.constData()) == 0;
     if (fd >= 0) {
-        if (deleted) {
+        struct stat st {};
+        if (deleted && fstat(fd, &st) == 0 && st.st_nlink == 0) {
             [[maybe_unused]] const int ignored = ftruncate(fd, 0);
         }
         close(fd);
@@ -59,7 +61,8 @@ bool EmptyAndDelete(const QString& path) {
 
 }  // namespace
 
-OldestRecording FindOldestRecording(const QString& directory, const QString& prefix) {
+OldestRecording FindOldestRecording(const QString& directory, const QString& prefix,
+                                    const QString& except) {
     OldestRecording result;
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(QFile::encodeName(directory)), closedir);
     if (!dir) {
@@ -70,7 +73,8 @@ OldestRecording FindOldestRecording(const QString& directory, const QString& pre
     int64_t oldestTime = 0;
     while (const dirent* entry = readdir(dir.get())) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (!HasRecordingExtension(name) || !name.startsWith(start, Qt::CaseInsensitive)) {
+        if (!HasRecordingExtension(name) || !name.startsWith(start, Qt::CaseInsensitive) ||
+            name == except) {
             continue;
         }
         const QString path = JoinPath(directory, name);
@@ -90,12 +94,13 @@ OldestRecording FindOldestRecording(const QString& directory, const QString& pre
     return result;
 }
 
-PruneResult PruneEventRecordings(const QString& directory, const QString& prefix, int maxOld) {
+PruneResult PruneEventRecordings(const QString& directory, const QString& prefix, int maxOld,
+                                 const QString& except) {
     if (maxOld < 0 || prefix.isEmpty()) {
         return PruneResult::kDone;
     }
     for (;;) {
-        const OldestRecording oldest = FindOldestRecording(directory, prefix);
+        const OldestRecording oldest = FindOldestRecording(directory, prefix, except);
         if (oldest.count < 0) {
             return PruneResult::kDirectoryUnreadable;
         }

@@ -13,8 +13,10 @@ struct OldestRecording {
 };
 
 // Counts the event's recordings and finds the one created first (birth
-// time, else modification time); on equal times the one listed first.
-OldestRecording FindOldestRecording(const QString& directory, const QString& prefix);
+// time, else modification time); on equal times the one listed first. The
+// file named except is passed over.
+OldestRecording FindOldestRecording(const QString& directory, const QString& prefix,
+                                    const QString& except = QString());
 
 enum class PruneResult {
     kDone,                 // at most maxOld recordings remain, or nothing was asked
@@ -22,9 +24,12 @@ enum class PruneResult {
     kDeleteFailed,         // a recording could not be deleted; pruning stopped there
 };
 
-// Deletes the oldest recordings of the event until at most maxOld remain.
-// Nothing happens when maxOld is negative or the prefix is empty. A deleted
-// recording is emptied as well, so that its space is freed even while
-// another program still holds it open; a recording that cannot be deleted
-// is left whole.
-PruneResult PruneEventRecordings(const QString& directory, const QString& prefix, int maxOld);
+// Deletes the oldest recordings of the event until at most maxOld remain,
+// not counting and never deleting the file named except (the recording
+// that has just started). Nothing happens when maxOld is negative or the
+// prefix is empty. A deleted recording whose last name this was is emptied
+// as well, so that its space is freed even while another program still
+// holds it open; one with other hard links only loses this name. A
+// recording that cannot be deleted is left whole.
+PruneResult PruneEventRecordings(const QString& directory, const QString& prefix, int maxOld,
+                                 const QString& except = QString());

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QVarLengthArray>
 
+#include "audio/log.h"
 #include "platform/clock.h"
 #include "prefs/audio_format_settings.h"
 
@@ -69,8 +70,22 @@ QString ExpandNameCodes(const QString& text, const std::tm& localTime) {
         const bool split = name.at(kMaxRecordingNameLength).isLowSurrogate();
         name.truncate(kMaxRecordingNameLength - (split ? 1 : 0));
     }
-    name.replace('/', '-');
-    return name;
+    QString clean;
+    clean.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c == '.') {
+            if (i + 1 < name.size() && name.at(i + 1).isLetterOrNumber()) {
+                clean += '-';
+            }
+        } else if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' ||
+                   c.category() == QChar::Other_Control) {
+            clean += '-';
+        } else {
+            clean += c;
+        }
+    }
+    return clean;
 }
 
 QString RecordingBaseName(const QString& eventName, const QString& pattern) {
@@ -92,7 +107,7 @@ QString EventPrefix(const QString& base) {
 }
 
 RecordingPath MakeRecordingPath(const RecordingFileSettings& settings, Clock& clock,
-                                const QString& base, const QString& extension, int keep) {
+                                const QString& base, const QString& extension) {
     RecordingPath result;
     QString directory = settings.defaultDirectory;
     if (directory.isEmpty()) {
@@ -105,13 +120,6 @@ RecordingPath MakeRecordingPath(const RecordingFileSettings& settings, Clock& cl
         ExpandNameCodes(base.isEmpty() ? QString(kHandRecordingBase) : base, clock.LocalNow()),
         QFile::encodeName(longestSuffix).size());
 
-    // The recordings are found by the name they were given, so the prefix is
-    // taken after the time codes are expanded.
-    if (!base.isEmpty()) {
-        const QString prefix = EventPrefix(name);
-        result.prune = PruneEventRecordings(directory, prefix, keep > 0 ? keep - 1 : -1);
-        result.warning = PruneWarning(result.prune, prefix, directory);
-    }
     QString stem = directory;
     if (!stem.endsWith('/')) {
         stem += '/';
@@ -136,6 +144,21 @@ RecordingPath MakeRecordingPath(const RecordingFileSettings& settings, Clock& cl
     return result;
 }
 
+QString PruneOlderRecordings(const QString& newRecording, int keep) {
+    const qsizetype slash = newRecording.lastIndexOf('/');
+    const QString directory = slash < 0 ? QStringLiteral(".") : newRecording.left(slash + 1);
+    const QString fileName = newRecording.mid(slash + 1);
+    // The recordings are found by the name they were given, so the prefix is
+    // taken from the new recording's name.
+    const QString prefix = EventPrefix(fileName);
+    const QString warning = PruneWarning(
+        PruneEventRecordings(directory, prefix, keep - 1, fileName), prefix, directory);
+    if (!warning.isEmpty()) {
+        LogWarning("%s", warning.toUtf8().constData());
+    }
+    return warning;
+}
+
 QString FormatPatternPreview(const QString& pattern, FileInstanceMode mode, int defaultAudioFormat,
                              Clock& clock) {
     QString text = QStringLiteral("Event");
@@ -145,6 +168,5 @@ QString FormatPatternPreview(const QString& pattern, FileInstanceMode mode, int 
     if (mode == InstanceAlways) {
         text += QStringLiteral("_1");
     }
-    text += '.' + RecordingExtension(defaultAudioFormat);
-    return ExpandNameCodes(text, clock.LocalNow());
+    return ExpandNameCodes(text, clock.LocalNow()) + '.' + RecordingExtension(defaultAudioFormat);
 }

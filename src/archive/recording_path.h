@@ -16,9 +16,12 @@ inline constexpr int kMaxRecordingNameLength = 259;
 inline constexpr int kMaxInstanceNumber = 9999;
 
 // The text with its strftime codes expanded for the given local time, cut
-// to kMaxRecordingNameLength characters. Every "/" of the result becomes
-// "-", so that neither a name nor a code such as "%D" can leave the
-// recording directory.
+// to kMaxRecordingNameLength characters, made fit for a recording's name:
+// "/", "\\", ":", "*", "?" and control characters become "-", and a "." becomes
+// "-" before a letter or digit and is dropped elsewhere (so the French "%b"
+// of December, "déc.", gives "déc"). A recording's name thus never leaves
+// the recording directory and has its only "." before the extension, as the
+// archive needs to list it.
 QString ExpandNameCodes(const QString& text, const std::tm& localTime);
 
 // The base of a new recording: the event's name, or "lstav" for a recording
@@ -33,8 +36,6 @@ QString EventPrefix(const QString& base);
 struct RecordingPath {
     QString path;   // full path of the new recording; empty when no name is free
     QString error;  // why there is no path, for the user
-    PruneResult prune = PruneResult::kDone;
-    QString warning;  // what went wrong while deleting old recordings, for the user
 
     bool ok() const { return !path.isEmpty(); }
 };
@@ -42,15 +43,20 @@ struct RecordingPath {
 // The full path of a new recording in the recording directory: the base
 // (empty for a recording started by hand) with its time codes expanded, an
 // instance number "_n" as the instance mode asks, and "." + extension ("wav",
-// "mp3" or "ogg"). keep is the event's keep count: before naming, the
-// event's oldest recordings are deleted so that keep - 1 remain; keep below
-// 1 deletes nothing. The expanded name is shortened where needed so that the
+// "mp3" or "ogg"). The expanded name is shortened where needed so that the
 // file name, instance number and extension included, fits the file system's
 // limit. A name that exists (even as a dangling link) is never returned;
-// when instance numbers 1 to 9999 are all taken there is no path. Creates no
-// file.
+// when instance numbers 1 to 9999 are all taken there is no path. Creates and
+// deletes no file.
 RecordingPath MakeRecordingPath(const RecordingFileSettings& settings, Clock& clock,
-                                const QString& base, const QString& extension, int keep);
+                                const QString& base, const QString& extension);
+
+// Called once the recording at newRecording has started: deletes the oldest
+// recordings of its event (the names that start with the part of its name
+// before the first "_", then "_") so that, the new one included, keep
+// remain. keep below 1 deletes nothing. What went wrong goes to the log
+// and is returned; empty when all went well.
+QString PruneOlderRecordings(const QString& newRecording, int keep);
 
 // The sample name shown for a pattern: "Event", "_" and the pattern when
 // there is one, "_1" when every name gets an instance number, and the

@@ -8,6 +8,9 @@ std::time_t Clock::Now() const {
 }
 
 std::tm Clock::LocalTime(std::time_t time) const {
+    // The zone is read again each time (TZ, or /etc/localtime when it was
+    // replaced), so that a change of the time zone is seen while running.
+    tzset();
     std::tm local{};
     localtime_r(&time, &local);
     return local;

@@ -13,7 +13,8 @@ class Clock {
 
     // Seconds since 1970 (UTC).
     virtual std::time_t Now() const;
-    // Broken-down local time of a calendar time.
+    // Broken-down local time of a calendar time, in the time zone the
+    // system has now.
     virtual std::tm LocalTime(std::time_t time) const;
     // Milliseconds of a clock that never goes back; only differences count.
     virtual int64_t MonotonicMs() const;

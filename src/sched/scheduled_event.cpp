@@ -14,3 +14,12 @@ QString EventActionText(int action) {
             return QStringLiteral("<undefined>");
     }
 }
+
+bool CanStart(const ScheduledEvent& event) {
+    const auto validTime = [](int hour, int minute) {
+        return hour >= 0 && hour < 24 && minute >= 0 && minute < 60;
+    };
+    return !event.name.isEmpty() && event.action != kActionNone &&
+           validTime(event.startHour, event.startMinute) &&
+           validTime(event.endHour, event.endMinute);
+}

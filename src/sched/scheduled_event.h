@@ -46,3 +46,8 @@ struct ScheduledEvent {
 
     bool operator==(const ScheduledEvent&) const = default;
 };
+
+// An event the schedule can start: named, with an action other than "no
+// action", with start and end times of the day (hour 0 to 23, minute 0 to
+// 59).
+bool CanStart(const ScheduledEvent& event);

@@ -295,7 +295,9 @@ TEST_F(RecordControlTest, ScheduledEventPrunesStartsUnderItsNameAndEndsAtItsEndM
     control().Tick();
     EXPECT_FALSE(panel_->recording());
     EXPECT_EQ(control().activeEvent(), -1);
-    EXPECT_EQ(Item(Path("News_1.wav")), "SAMPLE\tTIMECODE\r\n0\t" + std::to_string(startedAt) +
+    // Named beside the old ones; the two oldest went once it had started.
+    EXPECT_FALSE(QFile::exists(Path("News_1.wav")));
+    EXPECT_EQ(Item(Path("News_2.wav")), "SAMPLE\tTIMECODE\r\n0\t" + std::to_string(startedAt) +
                                             "\r\nEVENT News\r\nSTATION 101.3000\r\n");
 }
 
@@ -311,6 +313,28 @@ ScheduledEvent EventAt(const char* name, int action) {
     event.keep = -1;
     event.action = action;
     return event;
+}
+
+TEST_F(RecordControlTest, PatternNamesHandRecordingsAndAFailedStartPrunesNothing) {
+    settings_.files.improvedFilePattern = "%Y%m%d";
+    MakePanel();
+    RecordByHand(1000);
+    EXPECT_TRUE(QFile::exists(Path("lstav_20261207_1.wav")));
+
+    for (const char* old : {"News_1.wav", "News_2.wav"}) {
+        QFile file(Path(old));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ScheduledEvent news = EventAt("News", kActionRecord);
+    news.keep = 1;
+    ASSERT_TRUE(settings_.events.Add(news));
+    settings_.sound.waveInDriver = AlsaTestDevices::kMissing;
+    clock_.Set(2026, 12, 7, 14, 6, 0);
+    control().Tick();
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_TRUE(QFile::exists(Path("News_1.wav")));
+    EXPECT_TRUE(QFile::exists(Path("News_2.wav")));
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files).size(), 3);
 }
 
 TEST_F(RecordControlTest, RadioOnEventUnmutesWithoutAFileAndMutesAgainAtItsEnd) {

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "archive/archive_listing.h"
 #include "archive/recording_path.h"
 #include "prefs/audio_format_settings.h"
 #include "support/fake_clock.h"
@@ -27,8 +28,8 @@ class RecordingPathTest : public testing::Test {
         return fd >= 0 && close(fd) == 0;
     }
     // Names the next recording and creates it, as the recorder would.
-    QString Next(const QString& base, const QString& extension = "wav", int keep = -1) {
-        const RecordingPath made = MakeRecordingPath(settings, clock, base, extension, keep);
+    QString Next(const QString& base, const QString& extension = "wav") {
+        const RecordingPath made = MakeRecordingPath(settings, clock, base, extension);
         EXPECT_TRUE(made.ok()) << made.error.toStdString();
         EXPECT_TRUE(Touch(made.path)) << made.path.toStdString();
         return QFileInfo(made.path).fileName();
@@ -47,7 +48,7 @@ TEST_F(RecordingPathTest, PatternWithInstanceAlways) {
     clock.Set(2026, 12, 8, 6, 0);
     settings.defaultDirectory = dir.path() + '/';  // the same with a separator at the end
     EXPECT_EQ(Next(base, "mp3"), "News_20261208_1.mp3");
-    EXPECT_EQ(MakeRecordingPath(settings, clock, base, "mp3", -1).path, In("News_20261208_2.mp3"));
+    EXPECT_EQ(MakeRecordingPath(settings, clock, base, "mp3").path, In("News_20261208_2.mp3"));
 }
 
 TEST_F(RecordingPathTest, PatternWithInstanceWhenRequired) {
@@ -90,7 +91,7 @@ TEST_F(RecordingPathTest, AllInstanceNumbersTakenGivesNoPathAndTouchesNothing) {
     for (int n = 1; n <= kMaxInstanceNumber; ++n) {
         ASSERT_TRUE(Touch(In(QStringLiteral("lstav_%1.wav").arg(n))));
     }
-    const RecordingPath made = MakeRecordingPath(settings, clock, QString(), "wav", -1);
+    const RecordingPath made = MakeRecordingPath(settings, clock, QString(), "wav");
     EXPECT_FALSE(made.ok());
     EXPECT_TRUE(made.path.isEmpty());
     EXPECT_TRUE(made.error.contains(In("lstav_9999.wav"))) << made.error.toStdString();
@@ -105,7 +106,7 @@ TEST_F(RecordingPathTest, NamesNeverLeaveTheRecordingDirectory) {
     for (const QString& base : hostile) {
         for (const FileInstanceMode mode : {InstanceAlways, InstanceWhenRequired}) {
             settings.setInstanceMode(mode);
-            const RecordingPath made = MakeRecordingPath(settings, clock, base, "wav", -1);
+            const RecordingPath made = MakeRecordingPath(settings, clock, base, "wav");
             ASSERT_TRUE(made.ok());
             const QFileInfo info(made.path);
             EXPECT_EQ(info.absolutePath(), QFileInfo(dir.path()).absoluteFilePath())
@@ -133,22 +134,30 @@ TEST_F(RecordingPathTest, LongExpansionIsCutToAUsableFileName) {
     EXPECT_LE(QFile::encodeName(file).size(), 255);
 }
 
-TEST_F(RecordingPathTest, EventRecordingPrunesBeforeNaming) {
+TEST_F(RecordingPathTest, PruningAfterTheStartKeepsTheNewRecordingAndOtherLinks) {
     settings.setInstanceMode(InstanceAlways);
     ASSERT_TRUE(Touch(In("News_1.wav")));
-    ASSERT_TRUE(Touch(In("News_2.wav")));
-    // Keep 1: no old recording stays, so the new one takes the first number.
-    const RecordingPath made = MakeRecordingPath(settings, clock, "News", "wav", 1);
-    EXPECT_EQ(made.prune, PruneResult::kDone);
-    EXPECT_TRUE(made.warning.isEmpty());
-    EXPECT_EQ(made.path, In("News_1.wav"));
-    EXPECT_FALSE(QFile::exists(In("News_2.wav")));
+    ASSERT_TRUE(Touch(In("News_2.ogg")));
+    {
+        QFile shared(In("News_2.ogg"));
+        ASSERT_TRUE(shared.open(QIODevice::WriteOnly));
+        shared.write("another name still needs this");
+    }
+    ASSERT_EQ(link(QFile::encodeName(In("News_2.ogg")), QFile::encodeName(In("kept.dat"))), 0);
+    // Naming deletes nothing; the old recordings go once the new one runs.
+    EXPECT_EQ(Next("News"), "News_2.wav");
+    EXPECT_TRUE(QFile::exists(In("News_1.wav")));
 
-    // Keep 0 ("all") and hand recordings delete nothing.
-    ASSERT_TRUE(Touch(In("News_1.wav")));
-    ASSERT_TRUE(Touch(In("News_2.wav")));
-    EXPECT_EQ(MakeRecordingPath(settings, clock, "News", "wav", 0).path, In("News_3.wav"));
-    EXPECT_EQ(MakeRecordingPath(settings, clock, "News", "wav", -1).path, In("News_3.wav"));
+    // Keep 0 ("all") and hand recordings (-1) delete nothing.
+    EXPECT_EQ(PruneOlderRecordings(In("News_2.wav"), 0), "");
+    EXPECT_EQ(PruneOlderRecordings(In("News_2.wav"), -1), "");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 4);
+
+    EXPECT_EQ(PruneOlderRecordings(In("News_2.wav"), 1), "");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"kept.dat", "News_2.wav"}));
+    QFile kept(In("kept.dat"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "another name still needs this") << "a hard link is never emptied";
 }
 
 TEST_F(RecordingPathTest, AnEventNamedWithTimeCodesPrunesTheRecordingsNamedAfterIt) {
@@ -156,21 +165,42 @@ TEST_F(RecordingPathTest, AnEventNamedWithTimeCodesPrunesTheRecordingsNamedAfter
     ASSERT_TRUE(Touch(In("News 07_1.wav")));
     ASSERT_TRUE(Touch(In("News 07_2.wav")));
     ASSERT_TRUE(Touch(In("News 08_1.wav")));
-    const RecordingPath made = MakeRecordingPath(settings, clock, "News %d", "wav", 1);
-    EXPECT_EQ(made.prune, PruneResult::kDone);
-    EXPECT_EQ(made.path, In("News 07_1.wav"));
+    EXPECT_EQ(Next("News %d"), "News 07_3.wav");
+    EXPECT_EQ(PruneOlderRecordings(In("News 07_3.wav"), 1), "");
+    EXPECT_FALSE(QFile::exists(In("News 07_1.wav")));
     EXPECT_FALSE(QFile::exists(In("News 07_2.wav")));
     // Another day's name is another set of recordings.
     EXPECT_TRUE(QFile::exists(In("News 08_1.wav")));
 }
 
-TEST_F(RecordingPathTest, MissingDirectoryStillGivesAPathAndReportsThePruning) {
+TEST_F(RecordingPathTest, MissingDirectoryStillGivesAPathAndPruningSaysWhy) {
     settings.defaultDirectory = dir.path() + "/not-there";
-    const RecordingPath made = MakeRecordingPath(settings, clock, "News", "mp3", 3);
+    const RecordingPath made = MakeRecordingPath(settings, clock, "News", "mp3");
     EXPECT_TRUE(made.ok());
     EXPECT_EQ(made.path, dir.path() + "/not-there/News_1.mp3");
-    EXPECT_EQ(made.prune, PruneResult::kDirectoryUnreadable);
-    EXPECT_TRUE(made.warning.contains("not-there")) << made.warning.toStdString();
+    const QString warning = PruneOlderRecordings(made.path, 3);
+    EXPECT_TRUE(warning.contains("not-there")) << warning.toStdString();
+}
+
+TEST_F(RecordingPathTest, ExpandedPatternsGiveNamesTheArchiveListsInTheEventsGroup) {
+    settings.setInstanceMode(InstanceAlways);
+    const struct {
+        const char* pattern;
+        const char* name;
+    } cases[] = {
+        {"%d déc. %Y", "News_07 déc 2026_1.wav"},  // a French "%b" ends in a dot
+        {"%d.%m.%Y", "News_07-12-2026_1.wav"},    {"%H:%M %p?*", "News_10-15 AM--_1.wav"},
+        {"a\\b%n%tc", "News_a-b--c_1.wav"},       {"%Y_%m", "News_2026_12_1.wav"},
+    };
+    for (const auto& c : cases) {
+        const QString name = Next(RecordingBaseName("News", QString::fromUtf8(c.pattern)));
+        EXPECT_EQ(name, QString::fromUtf8(c.name));
+        EXPECT_TRUE(IsRecordingName(name)) << c.pattern;
+        EXPECT_EQ(GroupNameOf(name), "News") << c.pattern;
+    }
+    const std::vector<ArchiveGroup> groups = ListArchive(dir.path(), nullptr);
+    ASSERT_EQ(groups.size(), 1u);
+    EXPECT_EQ(groups[0].recordings.size(), std::size(cases));
 }
 
 TEST(FormatPatternPreview, ShowsTheSampleNameForPatternModeAndFormat) {

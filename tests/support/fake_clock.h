@@ -34,6 +34,8 @@ class FakeClock : public Clock {
         t.tm_sec = second;
         now_ = timegm(&t);
     }
+    // Sets the calendar time; the monotonic clock stays.
+    void SetTime(std::time_t time) { now_ = time; }
     void Advance(int64_t ms) {
         monotonicMs_ += ms;
         pendingMs_ += ms;
