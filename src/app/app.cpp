@@ -16,6 +16,7 @@
 #include "app/record_control.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
+#include "app/startup_repair.h"
 #include "app/tab_window.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -41,6 +42,7 @@ App::App(const CommandLine& commandLine)
 }
 
 App::~App() {
+    repair_.reset();
     notifier_.reset();
     desktopBus_.reset();
     server_.reset();
@@ -81,6 +83,12 @@ int App::Run() {
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
                      [this](QSessionManager&) { SaveSettings(); });
+
+    // This process owns the instance lock: recordings a killed run left
+    // unfinished are completed beside the window.
+    repair_ = std::make_unique<StartupRepair>(settings_.files.defaultDirectory,
+                                              settings_.formats.mp3EnableTag);
+    repair_->Start();
 
     frame_->show();
     return QApplication::exec();

@@ -13,6 +13,7 @@ class DesktopNotifier;
 class InstanceServer;
 class RecentRecordings;
 class SDIDecFrame;
+class StartupRepair;
 
 // The program: its settings, its start-up actions, the recent recordings and
 // the main window.
@@ -61,4 +62,5 @@ class App {
     std::unique_ptr<InstanceServer> server_;
     std::unique_ptr<DesktopBus> desktopBus_;
     std::unique_ptr<DesktopNotifier> notifier_;
+    std::unique_ptr<StartupRepair> repair_;
 };
