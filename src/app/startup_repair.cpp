@@ -1,6 +1,7 @@
 #include "app/startup_repair.h"
 
 #include <QFile>
+#include <QWidget>
 #include <charconv>
 #include <string_view>
 
