@@ -16,6 +16,7 @@
 #include "app/record_control.h"
 #include "app/settings_store.h"
 #include "app/single_instance.h"
+#include "app/startup_repair.h"
 #include "app/tab_window.h"
 #include "audio/log.h"
 #include "platform/clock.h"
@@ -48,6 +49,7 @@ App::App(const CommandLine& commandLine)
 App::~App() {
     loginWatch_.reset();
     sleepInhibitor_.reset();
+    repair_.reset();
     notifier_.reset();
     desktopBus_.reset();
     server_.reset();
@@ -89,6 +91,12 @@ int App::Run() {
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
                      [this](QSessionManager&) { SaveSettings(); });
+
+    // This process owns the instance lock: recordings a killed run left
+    // unfinished are completed beside the window.
+    repair_ = std::make_unique<StartupRepair>(settings_.files.defaultDirectory,
+                                              settings_.formats.mp3EnableTag);
+    repair_->Start();
 
     frame_->show();
     return QApplication::exec();

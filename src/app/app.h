@@ -16,6 +16,7 @@ class RecentRecordings;
 class RecordControl;
 class SDIDecFrame;
 class SleepInhibitor;
+class StartupRepair;
 
 // The program: its settings, its start-up actions, the recent recordings and
 // the main window.
@@ -68,4 +69,5 @@ class App {
     // Keeps the computer awake for recordings; hears resumes.
     std::unique_ptr<SleepInhibitor> sleepInhibitor_;
     std::unique_ptr<LoginManagerWatch> loginWatch_;
+    std::unique_ptr<StartupRepair> repair_;
 };

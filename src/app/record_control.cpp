@@ -209,6 +209,9 @@ bool RecordControl::StartRecorder(int event, int keep) {
         return false;
     }
     startTime_ = clock_->Now();
+    // What the end writes, kept beside the recording until then.
+    recorder_->SetRecoveryItem(
+        TimecodeItem(startTime_, eventName_, view_.frequency()).toStdString());
     if (!recorder_->Start()) {
         FailStart(kCannotRecord, QStringLiteral("the sound input device \"") +
                                      settings_.sound.waveInDriver +

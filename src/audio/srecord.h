@@ -49,6 +49,11 @@ class SRecord {
         (void)text;
         return false;
     }
+    // The metadata item the owner will store at the end (SetTag of
+    // kTimecodeTagName), known from the start: the recovery file beside the
+    // recording keeps it, so that a recording cut off by a crash is
+    // completed with it at the next start (recording_repair.h).
+    virtual void SetRecoveryItem(std::string_view item) { (void)item; }
     // Handles one finished buffer: the given one when explicitHeader is set,
     // else the next one in ring order if the device is done with it.
     virtual bool ProcessBuffer(bool explicitHeader, WaveHeader* header) {

@@ -15,6 +15,7 @@
 
 #include "audio/log.h"
 #include "audio/wave_device_choice.h"
+#include "media/metadata_item.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
 
@@ -30,7 +31,8 @@ SVorbisRecord::SVorbisRecord(QObject* owner, const std::string& path, const Wave
       path_(path),
       deviceName_(deviceName),
       settings_(settings),
-      captureFormat_(CaptureFormat(settings)) {
+      captureFormat_(CaptureFormat(settings)),
+      recovery_(RecoveryFile::PathFor(path)) {
     for (int i = 0; i < BufferRing::kCount; ++i) {
         ring_[i].bufferLength = BufferBytes(settings_);
     }
@@ -70,6 +72,8 @@ SVorbisRecord::SVorbisRecord(QObject* owner, const std::string& path, const Wave
     // The audio starts on a fresh page.
     FlushPages();
     encoderStarted_ = true;
+    // Until the stream has ended: when it started.
+    recovery_.Write(BuildMetadataItem({{std::time(nullptr), 0}}, {}));
     ResumeThread();
 }
 
@@ -79,6 +83,10 @@ SVorbisRecord::~SVorbisRecord() {
     }
     Stop();
     StopThread();
+    if (ended_ || framesEncoded_.load() == 0) {
+        // Complete, or no audio to complete.
+        recovery_.Remove();
+    }
     ogg_stream_clear(&stream_);
     vorbis_block_clear(&block_);
     vorbis_dsp_clear(&dsp_);
@@ -97,6 +105,12 @@ uint32_t SVorbisRecord::BufferBytes(const WaveFormat& settings) {
     const uint32_t bytes =
         std::clamp<uint32_t>(pcm.avgBytesPerSec / 5, frame, BufferRing::kBlockSize);
     return bytes - bytes % frame;
+}
+
+void SVorbisRecord::SetRecoveryItem(std::string_view item) {
+    if (recovery_.IsHeld()) {
+        recovery_.Write(item);
+    }
 }
 
 std::string SVorbisRecord::GetFileTitle() {
@@ -365,6 +379,7 @@ bool SVorbisRecord::Stop() {
     vorbis_analysis_wrote(&dsp_, 0);
     Drain();
     const bool complete = FlushPages() && !writeFailed_;
-    ended_ = true;
+    // A stream whose end could not be written stays one to repair.
+    ended_ = complete;
     return complete;
 }

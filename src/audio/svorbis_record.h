@@ -10,6 +10,7 @@
 #include "audio/buffer_ring.h"
 #include "audio/srecord.h"
 #include "audio/thread_object.h"
+#include "media/recovery_file.h"
 #include "platform/auto_reset_event.h"
 #include "platform/wave_device.h"
 #include "platform/wave_format.h"
@@ -22,7 +23,9 @@ class QObject;
 // the last page with its end-of-stream mark. A Vorbis file carries no
 // metadata item: SetTag() does nothing. Pages reach the disk as they are
 // made, and at least every kFlushSeconds of audio, so a killed recording
-// loses only its last seconds.
+// loses only its last seconds; its recovery file (x.~gg beside x.ogg),
+// held until the end-of-stream page is out, tells the next start to end
+// the stream (recording_repair.h).
 class SVorbisRecord : public ThreadObject, public SRecord {
   public:
     static constexpr int kFlushSeconds = 2;
@@ -48,6 +51,7 @@ class SVorbisRecord : public ThreadObject, public SRecord {
     uint32_t GetBytesPerSecond() override { return settings_.avgBytesPerSec; }
     bool IsOpen() override { return fd_ >= 0; }
     std::string GetFileTitle() override;
+    void SetRecoveryItem(std::string_view item) override;
     bool ProcessBuffer(bool explicitHeader, WaveHeader* header) override;
 
     // Sample frames handed to the encoder so far.
@@ -105,4 +109,5 @@ class SVorbisRecord : public ThreadObject, public SRecord {
     std::atomic<bool> stopped_{true};
     std::atomic<int64_t> bytesWritten_{0};
     std::atomic<int64_t> framesEncoded_{0};
+    RecoveryFile recovery_;
 };

@@ -304,3 +304,8 @@ bool SWaveIn::SetTag(std::string_view name, std::string_view text) {
     std::lock_guard lock(CriticalSection());
     return recFile_->SetTag(name, text);
 }
+
+void SWaveIn::SetRecoveryItem(std::string_view item) {
+    std::lock_guard lock(CriticalSection());
+    recFile_->SetRecoveryItem(item);
+}

@@ -60,6 +60,7 @@ class SWaveIn : public ThreadObject, public SRecord {
     bool IsOpen() override;
     std::string GetFileTitle() override;
     bool SetTag(std::string_view name, std::string_view text) override;
+    void SetRecoveryItem(std::string_view item) override;
     bool ProcessBuffer(bool explicitHeader, WaveHeader* header) override {
         return ProcessBuffer(explicitHeader, header, true);
     }

@@ -1,8 +1,5 @@
 #include "media/rec_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,8 +11,6 @@
 #include "media/wave_file.h"
 
 namespace {
-
-constexpr uint32_t kRecoveryText = 1;  // first value of a recovery file holding text
 
 // Comment texts are one line of the metadata item.
 std::string OneLine(std::string_view text) {
@@ -29,10 +24,11 @@ std::string OneLine(std::string_view text) {
 
 RecFile::RecFile(const std::string& path, const WaveFormat* format, unsigned openMode,
                  bool defaultMp3, bool mp3EnableTag, Clock& clock)
-    : clock_(clock), mp3EnableTag_(mp3EnableTag) {
-    mp3_ = path.size() >= 4 ? HasExtension(path, ".mp3") : defaultMp3;
-    media_ = MakeMedia(path, format, openMode);
-    recoveryPath_ = RecoveryPath(media_->GetFileName());
+    : clock_(clock),
+      mp3EnableTag_(mp3EnableTag),
+      mp3_(path.size() >= 4 ? HasExtension(path, ".mp3") : defaultMp3),
+      media_(MakeMedia(path, format, openMode)),
+      recovery_(RecoveryPath(media_->GetFileName())) {
     if (!path.empty() && media_->GetLength() != 0) {
         LoadMetadata();
     }
@@ -43,18 +39,17 @@ RecFile::~RecFile() {
     const int64_t position = media_->GetPosition();
     media_->Update();
     if (wasDirty && media_->IsOpen() && !media_->IsReadOnly()) {
-        const std::string item = BuildItem();
         // Kept until the item is safely in the recording.
-        WriteRecoveryFile(item);
-        if (media_->SetTag(kTimecodeTagName, item)) {
+        WriteRecoveryFile();
+        if (media_->SetTag(kTimecodeTagName, BuildItem())) {
             itemStored_ = true;
         }
         media_->Seek(position);
     }
-    if (itemStored_ && !recoveryPath_.empty()) {
-        ::unlink(recoveryPath_.c_str());
-    }
     media_.reset();
+    if (itemStored_) {
+        recovery_.Remove();
+    }
 }
 
 std::unique_ptr<MediaFile> RecFile::MakeMedia(const std::string& path, const WaveFormat* format,
@@ -66,12 +61,7 @@ std::unique_ptr<MediaFile> RecFile::MakeMedia(const std::string& path, const Wav
 }
 
 std::string RecFile::RecoveryPath(const std::string& path) {
-    if (path.size() < 4 || path[path.size() - 4] != '.') {
-        return {};
-    }
-    std::string recovery = path;
-    recovery[recovery.size() - 3] = '~';
-    return recovery;
+    return RecoveryFile::PathFor(path);
 }
 
 void RecFile::LoadMetadata() {
@@ -79,7 +69,7 @@ void RecFile::LoadMetadata() {
     comments_.clear();
     std::optional<std::string> item = media_->GetTag(kTimecodeTagName, kMaxTagBytes);
     if (!item) {
-        item = ReadRecoveryFile();
+        item = RecoveryFile::Read(recovery_.path());
     }
     if (!item) {
         return;
@@ -109,7 +99,7 @@ int64_t RecFile::WriteAudio(const void* data, int64_t count) {
             timecodes_.push_back({clock_.Now(), at});
         }
         // A crash from here on keeps the start time and the metadata.
-        WriteRecoveryFile(BuildItem());
+        WriteRecoveryFile();
     }
     const int64_t lengthBefore = media_->GetLength();
     errno = 0;
@@ -161,7 +151,7 @@ void RecFile::Reopen() {
     const uint64_t samples = wave ? wave->GetSampleCount() : 0;
     media_.reset();  // all headers and sizes go to disk
     // What a crash from here on would otherwise lose.
-    WriteRecoveryFile(BuildItem());
+    WriteRecoveryFile();
     media_ = MakeMedia(name, &format, openMode & ~kOpenCreate);
     media_->SetTemporary(temporary);
     media_->SetOverwrite(overwrite);
@@ -292,47 +282,13 @@ std::string RecFile::BuildItem() const {
     return BuildMetadataItem(timecodes_, comments_);
 }
 
-bool RecFile::WriteRecoveryFile(const std::string& item) {
-    if (recoveryPath_.empty()) {
-        return false;
-    }
-    const int fd = ::open(recoveryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return false;
-    }
-    std::vector<unsigned char> bytes(4);
-    StoreLE32(bytes.data(), kRecoveryText);
-    bytes.insert(bytes.end(), item.begin(), item.end());
-    bytes.push_back(0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return done == bytes.size();
+bool RecFile::WriteRecoveryFile() {
+    return recovery_.Write(recoveryItem_.empty() ? BuildItem() : recoveryItem_);
 }
 
-std::optional<std::string> RecFile::ReadRecoveryFile() const {
-    if (recoveryPath_.empty()) {
-        return std::nullopt;
+void RecFile::SetRecoveryItem(std::string_view item) {
+    recoveryItem_ = item;
+    if (recovery_.IsHeld()) {
+        WriteRecoveryFile();
     }
-    BufferedFile file;
-    if (!file.Open(recoveryPath_, kOpenRead)) {
-        return std::nullopt;
-    }
-    unsigned char head[4];
-    if (file.Read(head, 4) != 4 || LoadLE32(head) != kRecoveryText) {
-        return std::nullopt;
-    }
-    std::vector<char> text(kMaxTagBytes);
-    const int64_t got = file.Read(text.data(), static_cast<int64_t>(text.size()));
-    if (got <= 0) {
-        return std::string();
-    }
-    const auto end = std::find(text.begin(), text.begin() + got, '\0');
-    return std::string(text.begin(), end);
 }

@@ -10,6 +10,7 @@
 
 #include "media/media_file.h"
 #include "media/metadata_item.h"
+#include "media/recovery_file.h"
 #include "media/riff_file.h"
 #include "platform/clock.h"
 
@@ -87,6 +88,13 @@ class RecFile {
     // The item this object writes at close: header, timecodes, comments.
     std::string BuildItem() const;
 
+    // The item the owner will store at the end of the recording (SetTag of
+    // kTimecodeTagName), known from its start: until then the recovery file
+    // holds it in place of this object's own item, so that a recording
+    // completed after a crash gets what a normal end would have given it.
+    // Empty: this object's own item.
+    void SetRecoveryItem(std::string_view item);
+
     // The largest plain RIFF a WAVE recording stays before it goes on as
     // RF64 (RiffFile::SetPlainRiffLimit), kept across reopens.
     void SetPlainRiffLimit(int64_t bytes);
@@ -103,19 +111,20 @@ class RecFile {
     void Reopen();
     void InsertComment(std::string text, uint32_t start, uint32_t end);
     void CloseCommentsAt(uint32_t position);
-    bool WriteRecoveryFile(const std::string& item);
-    std::optional<std::string> ReadRecoveryFile() const;
+    // Writes the owner's item, or else this object's own.
+    bool WriteRecoveryFile();
 
-    std::unique_ptr<MediaFile> media_;
     Clock& clock_;
     bool mp3EnableTag_;
     bool mp3_ = false;
+    std::unique_ptr<MediaFile> media_;  // after the flags MakeMedia reads
     std::vector<TimecodeEntry> timecodes_;
     std::vector<RecComment> comments_;
     int writeCount_ = 0;
     int64_t plainRiffLimit_ = RiffFile::kDefaultPlainRiffLimit;
     bool sessionStamped_ = false;  // the first write of this object added its timecode
     bool itemStored_ = false;      // the media holds the metadata item written through us
-    std::string recoveryPath_;
+    RecoveryFile recovery_;
+    std::string recoveryItem_;  // the owner's item; empty: BuildItem()
     std::string writeFailure_;
 };

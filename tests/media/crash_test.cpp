@@ -1,9 +1,7 @@
 // A recording process killed in the middle of a WAVE recording.
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <QProcess>
-
+#include "media/crash_child.h"
 #include "media/file_io.h"
 #include "media/media_test_support.h"
 #include "media/rec_file.h"
@@ -26,23 +24,11 @@ QByteArray ChildBuffer(int index) {
 // riffLimit: the largest plain RIFF before the recording goes on as RF64
 // (0: the default).
 void RecordAndKill(const std::string& path, int buffers, int64_t riffLimit = 0) {
-    QProcess child;
-    QStringList arguments = {QString::fromStdString(path), QString::number(buffers),
-                             QString::number(kBufferBytes), QString::number(kStart)};
-    if (riffLimit > 0) {
-        arguments << QString::number(riffLimit);
+    CrashChild child;
+    child.Record(path, buffers, kBufferBytes, kStart, riffLimit);
+    if (!::testing::Test::HasFatalFailure()) {
+        child.Kill();
     }
-    child.start(MEDIA_CRASH_RECORDER, arguments);
-    ASSERT_TRUE(child.waitForStarted(10000));
-    QByteArray said;
-    while (!said.contains("recorded") && child.state() == QProcess::Running) {
-        child.waitForReadyRead(1000);
-        said += child.readAllStandardOutput();
-    }
-    ASSERT_TRUE(said.contains("recorded")) << child.readAllStandardError().toStdString();
-    ASSERT_EQ(::kill(static_cast<pid_t>(child.processId()), SIGKILL), 0);
-    ASSERT_TRUE(child.waitForFinished(10000));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
 }
 
 TEST(CrashedRecording, KeepsAllTheAudioOnDiskAndItsMetadata) {
