@@ -79,8 +79,15 @@ int App::Run() {
                          &DesktopNotifier::OnRecordingFailed);
     }
 
+    // At a session's end nobody may be there to answer a question; a quit
+    // that comes without a close still ends the recording first.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
-                     [this](QSessionManager&) { SaveSettings(); });
+                     [this](QSessionManager&) {
+                         SaveSettings();
+                         frame_->SessionEnding();
+                     });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
+                     [this] { frame_->EndBeforeQuit(); });
 
     frame_->show();
     return QApplication::exec();
