@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QVBoxLayout>
@@ -159,6 +160,10 @@ void TAppDialog::BuildLayout() {
     helpButton_->setToolTip("Help");
     connect(helpButton_, &QPushButton::clicked, this,
             [this] { PostMessage(window(), WM_COMMAND, cmd::kHelpContents); });
+    // F1: the radio tab's own page ("?" opens the contents).
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    f1->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(f1, &QShortcut::activated, this, [] { OpenHelpTopic("Radio_tab.html"); });
 
     volume_ = new QSlider(Qt::Vertical, this);
     volume_->setObjectName("Volume");
