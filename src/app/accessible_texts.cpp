@@ -26,11 +26,11 @@ QString TrimmedNumber(double value, int decimals, int keep) {
     return text;
 }
 
-// The meter as a level indicator: its value is the louder channel.
+// The meter as a (read-only) progress bar: its value is the louder channel.
 class MeterAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
   public:
     explicit MeterAccessible(SMeter* meter)
-        : QAccessibleWidget(meter, QAccessible::LevelIndicator, "Sound level") {}
+        : QAccessibleWidget(meter, QAccessible::ProgressBar, "Sound level") {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::ValueInterface) {

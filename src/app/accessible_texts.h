@@ -15,7 +15,7 @@ QString PresetKey(int k, const QString& name, float mhz);
 // The volume slider and the level meter: "70 %".
 QString Percent(int percent);
 
-// Gives the level meter a level indicator's role and value for assistive
+// Gives the level meter a progress bar's role and value for assistive
 // tools. Once per program.
 void InstallMeterAccessibility();
 

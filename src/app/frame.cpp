@@ -78,8 +78,8 @@ bool SDIDecFrame::hasTrayIcon() const {
     return tray_ != nullptr && tray_->shown();
 }
 
-void SDIDecFrame::RequestExit(CloseReason reason) {
-    RequestClose(reason);
+void SDIDecFrame::RequestExit() {
+    RequestClose(CloseReason::Exit);
 }
 
 void SDIDecFrame::RequestClose(CloseReason reason) {

@@ -44,8 +44,9 @@ class SDIDecFrame : public QMainWindow {
 
     // An explicit exit (File menu, tray menu, termination signal): the tray
     // icon does not keep the program alive.
-    void RequestExit(CloseReason reason = CloseReason::Exit);
-    // A close for the reason given; DecideClose says what it does.
+    void RequestExit();
+    // A close for the reason given (a termination signal, Pwr...);
+    // DecideClose says what it does.
     void RequestClose(CloseReason reason);
     // The desktop session is about to end: a close from now on asks nothing.
     // Cleared when the user comes back to the window.

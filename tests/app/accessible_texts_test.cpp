@@ -26,14 +26,14 @@ TEST(AccessibleTexts, FrequencyPresetKeysAndPercent) {
     }
 }
 
-TEST(AccessibleTexts, MeterIsALevelIndicatorWithTheLouderChannelAsValue) {
+TEST(AccessibleTexts, MeterIsAProgressBarWithTheLouderChannelAsValue) {
     accessible::InstallMeterAccessibility();
     SMeter meter;
     meter.SetRange(0, 100);
     meter.SetValues(30, 65);
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&meter);
     ASSERT_NE(face, nullptr);
-    EXPECT_EQ(face->role(), QAccessible::LevelIndicator);
+    EXPECT_EQ(face->role(), QAccessible::ProgressBar);
     ASSERT_NE(face->valueInterface(), nullptr);
     EXPECT_EQ(face->valueInterface()->currentValue().toInt(), 65);
     EXPECT_EQ(face->text(QAccessible::Value), "65 %");
