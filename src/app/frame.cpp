@@ -49,6 +49,13 @@ SDIDecFrame::SDIDecFrame(App& app)
     radio_->SetPowerHandler([this] { RequestClose(CloseReason::Power); });
     tabs_->AddPanel(radio_, "Radio");
     connect(radio_, &TAppDialog::preferencesRequested, this, &SDIDecFrame::ShowPreferences);
+    // A tray of the X kind says nothing when it goes away: while the window
+    // is in it, the radio's periodic tick (no wake-up of its own) looks.
+    connect(radio_, &TAppDialog::scheduleTick, this, [this] {
+        if (hasTrayIcon() && !isVisible()) {
+            OnTrayHostChanged();
+        }
+    });
     tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
