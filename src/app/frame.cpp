@@ -435,6 +435,10 @@ void SDIDecFrame::EndProgram(ExitMute mute) {
     // A recording that runs ends first, complete and tagged; only then may
     // the exit rule silence the radio.
     radio_->recordControl()->EndRecording();
+    FinishEnd(mute);
+}
+
+void SDIDecFrame::FinishEnd(ExitMute mute) {
     radio_->ApplyExitRule(mute);
     CancelDelayedHide();
     tray_.reset();

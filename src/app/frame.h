@@ -81,7 +81,10 @@ class SDIDecFrame : public QMainWindow {
     void BringToFront();
     void Restore();
     void RunRadioWizard();
+    // The end: the recording first, then FinishEnd: the exit rule, the tray
+    // icon, the quit.
     void EndProgram(ExitMute mute);
+    void FinishEnd(ExitMute mute);
     void HideIntoTrayIfPending();
 
     App& app_;
