@@ -89,8 +89,15 @@ int App::Run() {
         WatchSleep(*records);
     }
 
+    // At a session's end nobody may be there to answer a question; a quit
+    // that comes without a close still ends the recording first.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
-                     [this](QSessionManager&) { SaveSettings(); });
+                     [this](QSessionManager&) {
+                         SaveSettings();
+                         frame_->SessionEnding();
+                     });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
+                     [this] { frame_->EndBeforeQuit(); });
 
     // This process owns the instance lock: recordings a killed run left
     // unfinished are completed beside the window.

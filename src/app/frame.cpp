@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QTimer>
+#include <utility>
 
 #include "app/accelerators.h"
 #include "app/app.h"
@@ -18,6 +19,7 @@
 #include "app/system_mixer.h"
 #include "app/tab_window.h"
 #include "app/timer_panel.h"
+#include "app/tray_host_watcher.h"
 #include "app/tray_icon.h"
 #include "archive/arch_dialog.h"
 #include "controls/about_dlg.h"
@@ -44,8 +46,16 @@ SDIDecFrame::SDIDecFrame(App& app)
     setWindowIcon(StateIconSet(icons_));
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
+    radio_->SetPowerHandler([this] { RequestClose(CloseReason::Power); });
     tabs_->AddPanel(radio_, "Radio");
     connect(radio_, &TAppDialog::preferencesRequested, this, &SDIDecFrame::ShowPreferences);
+    // A tray of the X kind says nothing when it goes away: while the window
+    // is in it, the radio's periodic tick (no wake-up of its own) looks.
+    connect(radio_, &TAppDialog::scheduleTick, this, [this] {
+        if (hasTrayIcon() && !isVisible()) {
+            OnTrayHostChanged();
+        }
+    });
     tabs_->AddPanel(MakeTimerPanel(app_, *radio_, tabs_), "Timer");
     archive_ = MakeArchivePanel(app_, tabs_);
     tabs_->AddPanel(archive_, "Archive");
@@ -71,10 +81,18 @@ SDIDecFrame::~SDIDecFrame() {
     tray_.reset();
 }
 
+bool SDIDecFrame::hasTrayIcon() const {
+    return tray_ != nullptr && tray_->shown();
+}
+
 void SDIDecFrame::RequestExit() {
-    exitFlag_ = true;
-    tray_.reset();
+    RequestClose(CloseReason::Exit);
+}
+
+void SDIDecFrame::RequestClose(CloseReason reason) {
+    closeReason_ = reason;
     close();
+    closeReason_ = CloseReason::Window;
 }
 
 bool SDIDecFrame::event(QEvent* event) {
@@ -95,9 +113,8 @@ bool SDIDecFrame::event(QEvent* event) {
                 UpdateStateIcons();
                 break;
             case WM_HIDE_TO_TRAY:
-                if (tray_ && tray_->shown() && app_.settings().general.minimizeOnStart) {
-                    hide();
-                }
+                hideIntoTrayPending_ = true;
+                HideIntoTrayIfPending();
                 break;
             case WM_TRAY_RESTORE:
                 BringToFront();
@@ -125,8 +142,7 @@ void SDIDecFrame::OnCommand(unsigned id) {
             RequestExit();
             break;
         case cmd::kTrayExit:
-            exitFlag_ = true;
-            close();
+            RequestExit();
             break;
         case cmd::kTrayRestore:
             Restore();
@@ -246,14 +262,18 @@ void SDIDecFrame::ApplyWindowSettings() {
     QMetaObject::invokeMethod(tabs_, &TWin95TabWindow::FitToPanels, Qt::QueuedConnection);
     PostMessage(tabs_, WM_PANEL_ACTIVATED);
     PostMessage(tabs_, WM_RADIO_RESET);
+    UpdateTrayIcon();
     if (app_.TakeMinimizedStart()) {
-        if (!app_.settings().general.trayIcon) {
+        const GeneralSettings& general = app_.settings().general;
+        const StartPlacement placement =
+            DecideMinimizedStart(true, general.trayIcon, general.minimizeOnStart);
+        if (placement.minimize) {
             showMinimized();
-        } else {
+        }
+        if (placement.hideIntoTray) {
             StartDelayedHide();
         }
     }
-    UpdateTrayIcon();
 }
 
 void SDIDecFrame::SetTopmost(bool topmost) {
@@ -273,16 +293,51 @@ void SDIDecFrame::UpdateMenu() {
 
 void SDIDecFrame::UpdateTrayIcon() {
     if (!app_.settings().general.trayIcon) {
+        const bool inTray = hasTrayIcon() && !isVisible();
         tray_.reset();
+        delete std::exchange(trayWatch_, nullptr);
+        if (inTray && !ended_) {
+            showMinimized();  // never hidden without a way back
+        }
         return;
     }
     if (tray_) {
         return;
     }
-    auto tray = std::make_unique<TTrayIcon>(this, [this] { return radio_->muted(); });
-    // A desktop without a tray: the program behaves as without the option.
-    if (tray->SetIcon(icons_.normal)) {
-        tray_ = std::move(tray);
+    // Until a tray shows the icon the program behaves as without the option.
+    tray_ = std::make_unique<TTrayIcon>(this, [this] { return radio_->muted(); });
+    trayWatch_ = new TrayHostWatcher(this);
+    connect(trayWatch_, &TrayHostWatcher::hostMayHaveChanged, this,
+            &SDIDecFrame::OnTrayHostChanged);
+    tray_->SetIcon(icons_.normal);
+    OnTrayHostChanged();
+}
+
+void SDIDecFrame::OnTrayHostChanged() {
+    if (!tray_) {
+        return;
+    }
+    const bool wasShown = tray_->shown();
+    tray_->Refresh();
+    if (tray_->shown()) {
+        trayWatch_->StopWaiting();
+        HideIntoTrayIfPending();
+        return;
+    }
+    trayWatch_->WaitForHost();
+    if (wasShown && !isVisible() && !ended_) {
+        // The tray went away with the window in it.
+        showMinimized();
+    }
+}
+
+void SDIDecFrame::HideIntoTrayIfPending() {
+    if (!hideIntoTrayPending_ || !tray_ || !tray_->shown()) {
+        return;
+    }
+    hideIntoTrayPending_ = false;
+    if (isMinimized()) {  // not if the user has brought the window back
+        hide();
     }
 }
 
@@ -304,6 +359,7 @@ void SDIDecFrame::CancelDelayedHide() {
 }
 
 void SDIDecFrame::Restore() {
+    hideIntoTrayPending_ = false;
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
     showNormal();
 }
@@ -318,6 +374,9 @@ void SDIDecFrame::BringToFront() {
 
 void SDIDecFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        sessionEnding_ = false;  // the logout was cancelled
+    }
     if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_ && tray_->shown()) {
         // The tray icon is the way back.
         QTimer::singleShot(0, this, [this] {
@@ -330,29 +389,58 @@ void SDIDecFrame::changeEvent(QEvent* event) {
 
 void SDIDecFrame::closeEvent(QCloseEvent* event) {
     app_.SaveSettings();
-    const bool mayClose = radio_->CanClose();
-
-    bool closes;
-    if (tray_ && !isVisible()) {
-        closes = true;
-    } else if (!tray_ || exitFlag_) {
-        closes = mayClose;
-    } else {
-        closes = false;
-        if (tray_->shown()) {
-            hide();
-        } else {
-            showMinimized();
-        }
-    }
-
-    if (closes) {
-        // A recording that runs ends now, complete and tagged.
-        radio_->recordControl()->EndRecording();
-        tray_.reset();
+    if (ended_) {
         event->accept();
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    } else {
-        event->ignore();
+        return;
     }
+    CloseInputs in;
+    in.reason = closeReason_;
+    if (sessionEnding_ && in.reason == CloseReason::Window) {
+        in.reason = CloseReason::SessionEnd;
+    }
+    in.trayShown = hasTrayIcon();
+    in.windowVisible = isVisible();
+    in.onExitRule = app_.settings().radio.onExit;
+    in.radioMuted = radio_->device().IsMuted();
+    const CloseDecision decision = DecideClose(in);
+    switch (decision.outcome) {
+        case CloseDecision::Outcome::Hide:
+            event->ignore();
+            hide();
+            return;
+        case CloseDecision::Outcome::Minimize:
+            event->ignore();
+            showMinimized();
+            return;
+        case CloseDecision::Outcome::End:
+            break;
+    }
+    EndProgram(decision.mute);
+    event->accept();
+}
+
+void SDIDecFrame::EndBeforeQuit() {
+    CloseInputs in;
+    in.reason = CloseReason::SessionEnd;
+    in.onExitRule = app_.settings().radio.onExit;
+    in.radioMuted = radio_->device().IsMuted();
+    EndProgram(DecideClose(in).mute);
+}
+
+void SDIDecFrame::EndProgram(ExitMute mute) {
+    if (ended_) {
+        return;
+    }
+    ended_ = true;
+    // A recording that runs ends first, complete and tagged; only then may
+    // the exit rule silence the radio.
+    radio_->recordControl()->EndRecording();
+    FinishEnd(mute);
+}
+
+void SDIDecFrame::FinishEnd(ExitMute mute) {
+    radio_->ApplyExitRule(mute);
+    CancelDelayedHide();
+    tray_.reset();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/state_icons.h"
+#include "app/window_decisions.h"
 #include "controls/about_dlg.h"
 #include "platform/auto_reset_event.h"
 
@@ -15,6 +16,7 @@ class TAppDialog;
 class TArchDialog;
 class TMainMenu;
 class TTrayIcon;
+class TrayHostWatcher;
 class TWin95TabWindow;
 
 // The program's one top-level window: the tab window with the radio, timer
@@ -32,8 +34,10 @@ class SDIDecFrame : public QMainWindow {
     TAppDialog* radioPanel() const { return radio_; }
     TArchDialog* archivePanel() const { return archive_; }
     TMainMenu* mainMenu() const { return menu_; }
+    // The tray icon while the option is on; it may wait for a tray.
     TTrayIcon* trayIcon() const { return tray_.get(); }
-    bool hasTrayIcon() const { return tray_ != nullptr; }
+    // Whether the icon is in the desktop's tray now.
+    bool hasTrayIcon() const;
     const StateIconPair& stateIcons() const { return icons_; }
     // The About box while it is open.
     AboutDlg* aboutBox() const { return about_; }
@@ -41,6 +45,17 @@ class SDIDecFrame : public QMainWindow {
     // An explicit exit (File menu, tray menu, termination signal): the tray
     // icon does not keep the program alive.
     void RequestExit();
+    // A close for the reason given (a termination signal, Pwr...);
+    // DecideClose says what it does.
+    void RequestClose(CloseReason reason);
+    // The desktop session is about to end: a close from now on asks nothing.
+    // Cleared when the user comes back to the window.
+    void SessionEnding() { sessionEnding_ = true; }
+    // Ends the program now, if the close sequence has not: the recording,
+    // then the exit rule. For a quit that comes without a close.
+    void EndBeforeQuit();
+    // The tray host may have come or gone: the icon follows it.
+    void OnTrayHostChanged();
 
     // The Options sheet; the window settings are applied again and all
     // settings saved when it closes.
@@ -66,6 +81,11 @@ class SDIDecFrame : public QMainWindow {
     void BringToFront();
     void Restore();
     void RunRadioWizard();
+    // The end: the recording first, then FinishEnd: the exit rule, the tray
+    // icon, the quit.
+    void EndProgram(ExitMute mute);
+    void FinishEnd(ExitMute mute);
+    void HideIntoTrayIfPending();
 
     App& app_;
     TWin95TabWindow* tabs_;
@@ -74,9 +94,14 @@ class SDIDecFrame : public QMainWindow {
     TMainMenu* menu_;
     TAccelerators* accelerators_;
     std::unique_ptr<TTrayIcon> tray_;
+    TrayHostWatcher* trayWatch_ = nullptr;
     StateIconPair icons_;
     QPointer<AboutDlg> about_;
-    bool exitFlag_ = false;
+    CloseReason closeReason_ = CloseReason::Window;
+    bool sessionEnding_ = false;
+    bool ended_ = false;
+    // A minimized start hides into the tray once the tray shows the icon.
+    bool hideIntoTrayPending_ = false;
 
     std::thread delayedHide_;
     AutoResetEvent cancelDelayedHide_;

@@ -37,7 +37,7 @@ int main(int argc, char* argv[]) {
     TerminationWatcher termination;
     QObject::connect(&termination, &TerminationWatcher::terminationRequested, [&app] {
         if (app.frame() != nullptr) {
-            app.frame()->RequestExit();
+            app.frame()->RequestClose(CloseReason::Terminate);
         } else {
             QApplication::quit();
         }

@@ -1,6 +1,7 @@
 #include "app/options_sheet.h"
 
 #include <QDialogButtonBox>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -9,6 +10,10 @@
 #include "prefs/set_mp3_page.h"
 #include "prefs/set_vorbis_page.h"
 #include "prefs/set_wave_page.h"
+
+QString OptionsPageHelpTopic(const QString& title) {
+    return "Options_" + QString(title).replace(' ', '_') + ".html";
+}
 
 TOptionsSheet::TOptionsSheet(SettingsRecords& settings, OptionsSheetHooks hooks, Clock& clock,
                              QWidget* parent)
@@ -33,22 +38,31 @@ TOptionsSheet::TOptionsSheet(SettingsRecords& settings, OptionsSheetHooks hooks,
             "Stations");
     AddPage(new TSetSound(draft_.sound, hooks_.sound), "Sound device");
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &TOptionsSheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto showPageHelp = [this] {
+        OpenHelp(OptionsPageHelpTopic(tabs_->tabText(tabs_->currentIndex())));
+    };
+    connect(buttons, &QDialogButtonBox::helpRequested, this, showPageHelp);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            showPageHelp);
+}
+
+void TOptionsSheet::OpenHelp(const QString& topic) {
+    if (hooks_.openHelp) {
+        hooks_.openHelp(topic);
+    }
 }
 
 void TOptionsSheet::AddPage(TPropertyPage* page, const QString& title) {
     pages_.push_back(page);
     tabs_->addTab(page, title);
-    connect(page, &TPropertyPage::helpRequested, this, [this](const QString& topic) {
-        if (hooks_.openHelp) {
-            hooks_.openHelp(topic);
-        }
-    });
+    connect(page, &TPropertyPage::helpRequested, this, &TOptionsSheet::OpenHelp);
 }
 
 void TOptionsSheet::accept() {

@@ -31,10 +31,14 @@ struct OptionsSheetHooks {
     SoundDeviceSources sound = SoundDeviceSources::System();
 };
 
+// The help page of an Options page: "Options_" and its title with "_" for
+// blanks ("Sound device": "Options_Sound_device.html").
+QString OptionsPageHelpTopic(const QString& title);
+
 // "Options": the General, Wave, Mp3, Vorbis, File, Radio, Stations and
 // Sound device pages. The pages edit a copy of the settings; OK checks
 // every page and, when all agree, stores the copy. The Stations page edits
-// the live presets.
+// the live presets. Help and F1 open the help page of the page shown.
 class TOptionsSheet : public QDialog {
     Q_OBJECT
   public:
@@ -49,6 +53,7 @@ class TOptionsSheet : public QDialog {
 
   private:
     void AddPage(TPropertyPage* page, const QString& title);
+    void OpenHelp(const QString& topic);
 
     SettingsRecords& settings_;
     SettingsRecords draft_;

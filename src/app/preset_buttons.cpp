@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <cmath>
 
+#include "app/accessible_texts.h"
 #include "app/command_ids.h"
 #include "app/preset_table.h"
 
@@ -120,6 +121,7 @@ void TPresetButtons::RefreshButton(const PresetTable& table, int bank, int k) {
                                                : this->palette().color(QPalette::ButtonText));
     button->setPalette(palette);
     button->setToolTip(name);
+    button->setAccessibleName(accessible::PresetKey(k, name, frequency));
 }
 
 void TPresetButtons::Highlight(int pressed) {

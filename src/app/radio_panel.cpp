@@ -8,10 +8,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "app/accelerators.h"
+#include "app/accessible_texts.h"
 #include "app/action_block.h"
 #include "app/command_ids.h"
 #include "app/freq_popup.h"
@@ -43,6 +46,9 @@ QPushButton* MakeButton(const QString& text, unsigned id, QWidget* parent) {
     return button;
 }
 
+constexpr char kScanTip[] = "Scan up (Shift: down)";
+constexpr char kNoScanTip[] = "This radio cannot sense stations, so it cannot scan.";
+
 bool ShiftHeld() {
     return QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
 }
@@ -65,6 +71,8 @@ TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool deb
     BuildLayout();
     tuner_->SetMixerWindow(this);
     connect(tuner_, &TunerControl::displayChanged, display_, &TLedFloat::SetValue);
+    connect(tuner_, &TunerControl::displayChanged, this, &TAppDialog::ShowFrequencyToReaders);
+    connect(tuner_, &TunerControl::tuned, this, &TAppDialog::ShowFrequencyToReaders);
     connect(tuner_, &TunerControl::statusChanged, this, &TAppDialog::SetStatusText);
     connect(tuner_, &TunerControl::tuned, this, &TAppDialog::RefreshHighlight);
     connect(tuner_, &TunerControl::muteChanged, this, &TAppDialog::ShowMuted);
@@ -76,6 +84,7 @@ TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool deb
     tuneRepeat_.setInterval(kTuneRepeatMs);
     connect(&tuneRepeat_, &QTimer::timeout, this, [this] { tuner_->Step(repeatFine_, repeatUp_); });
     display_->SetValue(tuning::DisplayValue(settings_.radioPanel.frequency));
+    ShowFrequencyToReaders();
     LogWarning("start program");
 }
 
@@ -96,6 +105,7 @@ void TAppDialog::BuildLayout() {
     display_ = new TLedFloat(3, 2, true, 89.9f, this);
     display_->setObjectName("Display147");
     display_->setToolTip("Set Radio Frequency");
+    display_->setAccessibleDescription("Frequency");
     connect(display_, &TLedFloat::clicked, this, &TAppDialog::OpenFrequencyDialog);
 
     presets_ = new TPresetButtons(this);
@@ -110,7 +120,7 @@ void TAppDialog::BuildLayout() {
     connect(memoryButton_, &QPushButton::clicked, this, &TAppDialog::ToggleMemoryMode);
     scanButton_ = MakeButton("S&can", cmd::kScanUp, this);
     scanButton_->setCheckable(true);
-    scanButton_->setToolTip("Scan up (Shift: down)");
+    scanButton_->setToolTip(kScanTip);
     connect(scanButton_, &QPushButton::clicked, this, [this] {
         scanButton_->setChecked(tuner_->scanning());
         tuner_->Scan(!ShiftHeld());
@@ -150,19 +160,29 @@ void TAppDialog::BuildLayout() {
     helpButton_->setToolTip("Help");
     connect(helpButton_, &QPushButton::clicked, this,
             [this] { PostMessage(window(), WM_COMMAND, cmd::kHelpContents); });
+    // F1: the radio tab's own page ("?" opens the contents).
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    f1->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(f1, &QShortcut::activated, this, [] { OpenHelpTopic("Radio_tab.html"); });
 
     volume_ = new QSlider(Qt::Vertical, this);
     volume_->setObjectName("Volume");
+    // Its value is the volume in percent (100 % at the top), which is what
+    // screen readers read out; the tuner counts the thumb's position from
+    // the top.
     volume_->setRange(0, 100);
-    volume_->setInvertedAppearance(true);  // position 0, 100 %, at the top
-    volume_->setInvertedControls(true);
     volume_->setPageStep(10);
     volume_->setFocusPolicy(Qt::TabFocus);
     volume_->setToolTip("Increase Volume / decrease Volume");
-    connect(volume_, &QSlider::valueChanged, tuner_, &TunerControl::SetSliderPosition);
+    volume_->setAccessibleName("Radio volume");
+    // Its arrows are its own; Home, PgUp and PgDn stay the radio's keys.
+    volume_->setProperty(kRadioKeysProperty, true);
+    connect(volume_, &QSlider::valueChanged, this,
+            [this](int volume) { tuner_->SetSliderPosition(100 - volume); });
 
     meter_ = new SMeter(this);
     meter_->setObjectName("LevelMeter");
+    accessible::InstallMeterAccessibility();
     meter_->setFixedWidth(12);
     meter_->SetRange(0, 100);
     meter_->SetLed(5, 80);
@@ -286,7 +306,7 @@ void TAppDialog::SetUp() {
     ResetDevice();
     periodic_.start();
     const QSignalBlocker block(volume_);
-    volume_->setValue(tuner_->SliderPosition());
+    volume_->setValue(100 - tuner_->SliderPosition());
     meter_->Show(false);
     ShowMuted(settings_.radioPanel.muted);
 }
@@ -294,6 +314,17 @@ void TAppDialog::SetUp() {
 void TAppDialog::ResetDevice() {
     tuner_->ResetDevice();
     RefreshBank();
+    // A radio that cannot sense a station would scan round the band for ever.
+    const bool canScan = device().SensesSignal();
+    if (!canScan) {
+        tuner_->StopScan();
+    }
+    scanButton_->setEnabled(canScan);
+    scanButton_->setToolTip(canScan ? kScanTip : kNoScanTip);
+}
+
+void TAppDialog::ShowFrequencyToReaders() {
+    display_->setAccessibleName(accessible::Frequency(settings_.radioPanel.frequency));
 }
 
 void TAppDialog::TuneTo(float frequency) {
@@ -358,24 +389,23 @@ SMixer* TAppDialog::inputMixer() const {
     return tuner_->inputMixer();
 }
 
-bool TAppDialog::CanClose() {
+void TAppDialog::ApplyExitRule(ExitMute mute) {
     const bool mutedBefore = settings_.radioPanel.muted;
-    switch (settings_.radio.onExit) {
-        case kOnExitMute:
+    switch (mute) {
+        case ExitMute::Mute:
             SetMute(true, true);
             break;
-        case kOnExitAsk:
+        case ExitMute::Ask:
             if (!device().IsMuted() &&
                 MessageBox("Turn off radio on program exit?", "Plumora", MessageIcon::Question,
                            MessageButtons::YesNo) == IDYES) {
                 SetMute(true, true);
             }
             break;
-        default:
+        case ExitMute::None:
             break;
     }
     settings_.radioPanel.muted = mutedBefore;
-    return true;
 }
 
 int TAppDialog::AnswerTunerRequest(int group) {
@@ -461,12 +491,12 @@ void TAppDialog::StopTuneRepeat() {
 }
 
 void TAppDialog::Power() {
-    if (settings_.general.trayIcon) {
-        window()->showMinimized();
-        return;
-    }
     powerButton_->setDown(false);
-    window()->close();
+    if (powerHandler_) {
+        powerHandler_();
+    } else {
+        window()->close();
+    }
 }
 
 void TAppDialog::Command(unsigned id) {
@@ -487,10 +517,10 @@ void TAppDialog::Command(unsigned id) {
             tuner_->Step(true, false);
             break;
         case cmd::kScanUp:
-            tuner_->Scan(true);
-            break;
         case cmd::kScanDown:
-            tuner_->Scan(false);
+            if (scanButton_->isEnabled()) {
+                tuner_->Scan(id == cmd::kScanUp);
+            }
             break;
         case cmd::kNextPreset:
             tuner_->TunePreset(true);
@@ -583,7 +613,7 @@ bool TAppDialog::event(QEvent* event) {
             case WM_MIXER_CONTROL_CHANGE:
                 if (tuner_->ReadBackVolume()) {
                     const QSignalBlocker block(volume_);
-                    volume_->setValue(tuner_->SliderPosition());
+                    volume_->setValue(100 - tuner_->SliderPosition());
                 }
                 break;
             default:

@@ -2,7 +2,10 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
+
+#include "app/window_decisions.h"
 
 #include "radio/radio_device_slot.h"
 
@@ -49,8 +52,12 @@ class TAppDialog : public QWidget {
     // Re-creates the device when the configured model or port changed, and
     // the mixers.
     void ResetDevice();
-    // Applies the exit mute rule; never refuses.
-    bool CanClose();
+    // The exit mute rule as the close decided it: mute, or ask (unless the
+    // radio is silent already) and mute on Yes. The muted flag keeps the
+    // state the program had, for its next start.
+    void ApplyExitRule(ExitMute mute);
+    // Pwr: the handler decides; without one the window closes.
+    void SetPowerHandler(std::function<void()> handler) { powerHandler_ = std::move(handler); }
     // Answers a tuner request of the TV application.
     int AnswerTunerRequest(int group);
 
@@ -120,6 +127,7 @@ class TAppDialog : public QWidget {
     void Command(unsigned id);
     void RefreshBank();
     void RefreshHighlight();
+    void ShowFrequencyToReaders();
     void ShowMuted(bool muted);
     void StartTuneRepeat(bool up);
     void StopTuneRepeat();
@@ -152,6 +160,7 @@ class TAppDialog : public QWidget {
     bool repeatFine_ = false;
     bool memoryMode_ = false;
     bool recording_ = false;
+    std::function<void()> powerHandler_;
     std::unique_ptr<RecordControlView> recordView_;
     RecordControl* recordControl_;
 };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -134,6 +135,8 @@ TStationDialog::TStationDialog(PresetTable& table, int index, float frequency, Q
     connect(buttons, &QDialogButtonBox::rejected, this, &TStationDialog::reject);
     connect(buttons, &QDialogButtonBox::helpRequested, this,
             [] { OpenHelpTopic("Station_dialog.html"); });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, buttons,
+            &QDialogButtonBox::helpRequested);
     connect(delete_, &QPushButton::clicked, this, &TStationDialog::Delete);
     layout->addWidget(buttons);
     frequency_->setFocus();

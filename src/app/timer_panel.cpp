@@ -1,31 +1,9 @@
 #include "app/timer_panel.h"
 
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QUrl>
-
 #include "app/app.h"
 #include "app/radio_panel.h"
 #include "platform/clock.h"
 #include "sched/sched_dialog.h"
-
-namespace {
-
-// A help page beside the program, else in the installed share folder;
-// nothing happens when there is none.
-void OpenHelpPage(const QString& topic) {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    for (const QString& dir : {programDir + "/help", programDir + "/../share/plumora/help"}) {
-        const QFileInfo page(dir + "/" + topic);
-        if (page.exists()) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()));
-            return;
-        }
-    }
-}
-
-}  // namespace
 
 QWidget* MakeTimerPanel(App& app, const TAppDialog& radio, QWidget* parent) {
     TSchedDialog::Services services;
@@ -39,6 +17,6 @@ QWidget* MakeTimerPanel(App& app, const TAppDialog& radio, QWidget* parent) {
     };
     services.currentFrequency = [&radio] { return radio.frequency(); };
     services.saveSettings = [&app] { app.SaveSettings(); };
-    services.openHelp = OpenHelpPage;
+    services.openHelp = [&app](const QString& topic) { app.help().Open(topic); };
     return new TSchedDialog(app.settings().events, Clock::System(), std::move(services), parent);
 }

@@ -97,6 +97,17 @@ bool TTrayIcon::SetIcon(int id) {
     return true;
 }
 
+bool TTrayIcon::Refresh() {
+    const bool was = added_;
+    if (added_ && !TrayAvailable()) {
+        icon_->hide();
+        added_ = false;
+    } else if (!added_ && iconId_ != 0) {
+        SetIcon(iconId_);
+    }
+    return added_ != was;
+}
+
 bool TTrayIcon::AddIcon() {
     if (!TrayAvailable()) {
         return false;

@@ -43,7 +43,11 @@ class TTrayIcon : public QObject {
     // added once more; false when it is still not there.
     bool SetIcon(int id);
     int iconId() const { return iconId_; }
+    // Whether the icon is in the desktop's tray now.
     bool shown() const { return added_; }
+    // Follows the tray host: adds the icon when a tray has appeared, and
+    // forgets it when the tray has gone. true when shown() changed.
+    bool Refresh();
 
     QMenu* menu() const { return menu_.get(); }
     QAction* muteAction() const { return mute_; }

@@ -204,10 +204,11 @@ void TArchDialog::OnSelectionChanged() {
     if (refreshing_) {
         return;
     }
-    if (player_ && SelectedRecording() == QString::fromStdString(player_->GetFileName())) {
+    if (playing_ || SelectedIsPlayerFile()) {
+        // Moving through the tree leaves a playback alone; Play plays the
+        // recording selected then.
         return;
     }
-    Stop();
     DiscardPlayer();
     slider_->setValue(0);
     position_->clear();
@@ -274,7 +275,17 @@ void TArchDialog::OpenRecording(const QString& path) {
     Play();
 }
 
+bool TArchDialog::SelectedIsPlayerFile() const {
+    return player_ && SelectedRecording() == QString::fromStdString(player_->GetFileName());
+}
+
 void TArchDialog::Play() {
+    if (player_ && !SelectedIsPlayerFile() && !SelectedRecording().isEmpty()) {
+        Stop();
+        DiscardPlayer();
+        slider_->setValue(0);
+        position_->clear();
+    }
     if (!player_ && !OpenSelectedRecording()) {
         return;
     }
@@ -328,7 +339,7 @@ void TArchDialog::ShowPlaying(bool playing) {
     const bool focus = play_->hasFocus() || stop_->hasFocus();
     play_->setVisible(!playing);
     stop_->setVisible(playing);
-    if (focus || isVisible()) {
+    if (focus) {  // the key that had the focus goes; the other takes it
         (playing ? stop_ : play_)->setFocus();
     }
 }

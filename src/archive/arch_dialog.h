@@ -80,6 +80,7 @@ class TArchDialog : public QWidget {
     QString PathOfItem(QTreeWidgetItem* item) const;
     bool OpenPath(const QString& path);
     bool OpenSelectedRecording();
+    bool SelectedIsPlayerFile() const;
     void DiscardPlayer();
     void UpdatePosition();
     void UpdateMeter();

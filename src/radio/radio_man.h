@@ -24,6 +24,7 @@ class SRadioMan : public SRadio {
     qint32 SetFrequency(float mhz) override;
     bool SetMute(bool mute) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
     bool HasAmBand() override;
 
     // The COM number the radio was found on; 0 when there is none.

@@ -57,6 +57,7 @@ class SRadioTrack : public SRadioPort {
     bool SetMute(bool mute) override;
     bool StepVolume(bool up) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
   private:
     void SendBit(bool one);
@@ -72,6 +73,7 @@ class SRadioTrack2 : public SRadioPort {
     qint32 SetFrequency(float mhz) override;
     bool SetMute(bool mute) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
   private:
     void SendBit(bool one);
@@ -88,6 +90,7 @@ class SAztechRadio : public SRadioPort {
     bool SetMute(bool mute) override;
     bool StepVolume(bool up) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
     int VolumeBits() const { return volumeBits; }
     static int LevelOfBits(int bits) { return (bits & 1) | ((bits >> 1) & 2); }
@@ -109,6 +112,7 @@ class SRadioCard : public SRadioPort {
     qint32 SetFrequency(float mhz) override;
     bool SetMute(bool mute) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
   private:
     void SendBit(bool one);

@@ -1,6 +1,7 @@
 #include "radio/radio_wizard.h"
 
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QWizardPage>
 
@@ -59,6 +60,8 @@ TRadioWizard::TRadioWizard(RadioSettings& radio, SoundDeviceSettings& sound, Tun
     radioPage_ = new TSetRadio(radio, kWizardBack | kWizardNext, std::move(tuners));
     soundPage_ = new TSetSound(sound, std::move(sources));
     connect(radioPage_, &TPropertyPage::helpRequested, this, &TRadioWizard::helpRequested);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [this] { emit helpRequested(kRadioHelpTopic); });
 
     setPage(kIntroduction,
             new TStaticPropertyPage(

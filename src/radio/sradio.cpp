@@ -18,6 +18,10 @@ bool SRadio::IsTuned() {
     return false;
 }
 
+bool SRadio::SensesSignal() {
+    return false;
+}
+
 bool SRadio::HasAmBand() {
     return false;
 }

@@ -29,6 +29,9 @@ class SRadio {
     virtual bool IsTuned();
     // Whether the device can receive AM.
     virtual bool HasAmBand();
+    // Whether IsTuned says anything: the device senses a station's signal.
+    // Without it a scan would never stop.
+    virtual bool SensesSignal();
 
   protected:
     SRadio() = default;

@@ -38,6 +38,7 @@ class STvDM : public SRadio {
     bool SetMute(bool mute) override;
     // The tuner reports a signal.
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
     const QString& DeviceName() const { return deviceName; }
     bool radioMode() const { return radioMode_; }

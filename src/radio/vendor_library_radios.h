@@ -29,6 +29,7 @@ class SCadet : public SRadio {
     qint32 SetFrequency(float mhz) override;
     bool SetMute(bool mute) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
     bool HasAmBand() override { return true; }
 
     bool loaded() const { return library.loaded(); }
@@ -70,6 +71,7 @@ class SUsbRadio : public SRadio {
     bool SetMute(bool mute) override;
     // The library's stereo indicator.
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
     bool loaded() const { return library.loaded(); }
 

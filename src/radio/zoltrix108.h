@@ -31,6 +31,7 @@ class SZoltrix108 : public SRadioPort {
     bool SetMute(bool mute) override;
     bool StepVolume(bool up) override;
     bool IsTuned() override;
+    bool SensesSignal() override { return true; }
 
     int Volume() const { return volume; }
 

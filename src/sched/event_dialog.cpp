@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -133,6 +134,8 @@ TEventDialog::TEventDialog(const ScheduledEvent& event, const PresetStations& pr
             openHelp_(QStringLiteral("Event_Dialog.html"));
         }
     });
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, buttons,
+            &QDialogButtonBox::helpRequested);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

@@ -205,6 +205,14 @@ void TSchedDialog::DeleteEvents() {
     if (selected.isEmpty()) {
         return;
     }
+    QStringList names;
+    for (const QTreeWidgetItem* item : selected) {
+        names << table_.at(IndexOf(item)).name;
+    }
+    if (MessageBox(DeleteQuestion(names), "Plumora", MessageIcon::Question,
+                   MessageButtons::YesNo) != IDYES) {
+        return;
+    }
     std::vector<int> removed;
     for (QTreeWidgetItem* item : selected) {
         removed.push_back(IndexOf(item));
@@ -261,10 +269,37 @@ bool TSchedDialog::event(QEvent* event) {
 }
 
 bool TSchedDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        DeleteEvents();
-        return true;
+    if (watched != list_ || event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
     }
-    return QWidget::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Delete:
+            DeleteEvents();
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            EditEvent();
+            return true;
+        default:
+            return QWidget::eventFilter(watched, event);
+    }
+}
+
+void TSchedDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && services_.openHelp) {
+        services_.openHelp(kHelpTopic);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QString DeleteQuestion(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names) {
+        quoted << QStringLiteral("\"%1\"").arg(name.trimmed());
+    }
+    if (quoted.size() == 1) {
+        return QStringLiteral("Delete event %1?").arg(quoted.first());
+    }
+    return QStringLiteral("Delete %1 events: %2?").arg(quoted.size()).arg(quoted.join(", "));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -13,6 +14,10 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TEventDialog;
+
+// The question before events are deleted: "Delete event "News"?", or
+// "Delete 2 events: "News", "Jazz"?".
+QString DeleteQuestion(const QStringList& names);
 
 // The timer panel: the list of scheduled events, the buttons that create,
 // delete and edit them, and the switch for all timers. Every change goes
@@ -38,7 +43,9 @@ class TSchedDialog : public QWidget {
     // Empties the list and fills it from the table in table order.
     void Refill();
     void NewEvent();
+    // The first selected event in the event dialog (also Enter in the list).
     void EditEvent();
+    // Asks, then removes every selected event (also the Delete key).
     void DeleteEvents();
     void SortBy(int column);
 
@@ -50,9 +57,13 @@ class TSchedDialog : public QWidget {
 
     QSize sizeHint() const override;
 
+    static constexpr char kHelpTopic[] = "Timer_tab.html";
+
   protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // F1: the timer tab's help page.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QTreeWidgetItem* MakeRow(int index) const;

@@ -12,6 +12,8 @@
 #include "controls/about_dlg.h"
 #include "controls/url_opener.h"
 #include "frame_fixture.h"
+#include "radio/radio_models.h"
+#include "radio/sradio.h"
 
 namespace {
 
@@ -152,6 +154,53 @@ TEST_F(FrameTest, WithoutTheTrayOrWithoutADesktopTrayCloseEndsTheProgram) {
     ShowFrame();
     EXPECT_FALSE(frame_->hasTrayIcon());
     EXPECT_TRUE(CloseAccepted(frame_.get()));
+}
+
+TEST_F(FrameTest, TrayFollowsItsHostAndTheExitRuleWaitsForTheRealEnd) {
+    bool host = false;
+    SetTrayAvailability([&host] { return host; });
+    app_->settings().radio.onExit = kOnExitMute;
+    app_->settings().radio.startMute = kStartNoMute;
+    MakeFrame(true);
+    ShowFrame();
+    SRadio& radio = frame_->radioPanel()->device();
+    ASSERT_FALSE(radio.IsMuted());
+    EXPECT_FALSE(frame_->hasTrayIcon()) << "no tray yet";
+
+    host = true;  // the desktop's tray comes up after the program
+    frame_->OnTrayHostChanged();
+    ASSERT_TRUE(frame_->hasTrayIcon());
+    EXPECT_FALSE(CloseAccepted(frame_.get()));
+    EXPECT_FALSE(frame_->isVisible());
+    EXPECT_FALSE(radio.IsMuted()) << "hiding into the tray is no exit";
+
+    host = false;  // the tray goes away with the window in it
+    frame_->OnTrayHostChanged();
+    EXPECT_TRUE(frame_->isVisible());
+    EXPECT_FALSE(frame_->hasTrayIcon());
+
+    // Without a tray Pwr ends the program, and only then the radio goes off.
+    PostMessage(frame_->radioPanel(), WM_COMMAND, cmd::kPower);
+    LetWaitingMessagesRun();
+    EXPECT_FALSE(frame_->isVisible());
+    EXPECT_TRUE(radio.IsMuted());
+    EXPECT_FALSE(frame_->radioPanel()->muted()) << "the next start starts as this one was";
+}
+
+TEST_F(FrameTest, MinimizedStartStaysMinimizedUntilATrayTakesTheWindow) {
+    bool host = false;
+    SetTrayAvailability([&host] { return host; });
+    CommandLine minimized;
+    minimized.minimizedStart = true;
+    app_ = std::make_unique<App>(minimized);
+    app_->settings().general.minimizeOnStart = true;
+    MakeFrame(true);
+    PostMessage(frame_.get(), WM_HIDE_TO_TRAY);  // as when the start's delay is over
+    LetWaitingMessagesRun();
+    EXPECT_TRUE(frame_->isVisible() && frame_->isMinimized()) << "no tray: in the task bar";
+    host = true;
+    frame_->OnTrayHostChanged();
+    EXPECT_FALSE(frame_->isVisible()) << "the tray that came later takes it";
 }
 
 TEST_F(FrameTest, AboutBoxFromTheHelpMenuAndTheTrayMenu) {

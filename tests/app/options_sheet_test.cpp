@@ -2,11 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -14,6 +16,7 @@
 
 #include "app/options_sheet.h"
 #include "app/settings_store.h"
+#include "controls/help_pages.h"
 #include "platform/settings_hive.h"
 #include "support/fake_clock.h"
 #include "support/message_box_recorder.h"
@@ -62,6 +65,32 @@ TEST(OptionsSheet, HasItsEightPagesInOrder) {
     }
     EXPECT_EQ(titles, (QStringList{"General", "Wave", "Mp3", "Vorbis", "File", "Radio", "Stations",
                                    "Sound device"}));
+}
+
+TEST(OptionsSheet, HelpAndF1OpenTheShippedPageOfThePageShown) {
+    SettingsRecords settings;
+    FakeClock clock;
+    OptionsSheetHooks hooks = QuietHooks();
+    QStringList topics;
+    hooks.openHelp = [&topics](const QString& topic) { topics << topic; };
+    TOptionsSheet sheet(settings, std::move(hooks), clock);
+    sheet.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sheet));
+    const HelpPages help(
+        HelpPages::FindHelpDirectory(QFileInfo(PLUMORA_EXECUTABLE).absolutePath()));
+    ASSERT_TRUE(help.available());
+    QPushButton* helpButton = sheet.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help);
+    ASSERT_NE(helpButton, nullptr);
+    for (int i = 0; i < sheet.tabs()->count(); ++i) {
+        sheet.tabs()->setCurrentIndex(i);
+        topics.clear();
+        helpButton->click();
+        QTest::keyClick(sheet.tabs()->currentWidget(), Qt::Key_F1);
+        ASSERT_EQ(topics.size(), 2) << i;
+        EXPECT_EQ(topics[0], topics[1]);
+        EXPECT_FALSE(help.PagePath(topics[0]).isEmpty()) << topics[0].toStdString();
+    }
+    EXPECT_EQ(topics[0], "Options_Sound_device.html");
 }
 
 TEST(OptionsSheet, CancelChangesNothing) {

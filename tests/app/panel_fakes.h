@@ -14,7 +14,8 @@
 #include "radio/tuner_sharing.h"
 
 // A radio that records what the panel asks of it. Stations are received
-// within 0.02 MHz of the frequencies listed.
+// within 0.02 MHz of the frequencies listed; without a list it senses no
+// signal at all.
 class RecordingRadio : public SRadio {
   public:
     struct Log {
@@ -49,6 +50,7 @@ class RecordingRadio : public SRadio {
         return false;
     }
     bool HasAmBand() override { return hasAm_; }
+    bool SensesSignal() override { return !stations_.empty(); }
 
   private:
     Log& log_;

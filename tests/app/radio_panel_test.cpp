@@ -83,25 +83,25 @@ TEST_F(RadioPanelTest, DebugDisplayShowsTheTuneResult) {
 TEST_F(RadioPanelTest, ExitRuleMutesOrAsksButKeepsTheRememberedState) {
     settings_.radio.vendor = 6;
     settings_.radio.startMute = kStartNoMute;
-    settings_.radio.onExit = kOnExitMute;
     MakePanel();
-    EXPECT_TRUE(panel_->CanClose());
+    panel_->ApplyExitRule(ExitMute::Mute);
     EXPECT_TRUE(panel_->device().IsMuted());
     EXPECT_FALSE(panel_->muted()) << "next start's last state is the state before exit";
 
     MessageBoxRecorder messages(IDNO);
-    settings_.radio.onExit = kOnExitAsk;
     MakePanel();
-    EXPECT_TRUE(panel_->CanClose());
+    panel_->ApplyExitRule(ExitMute::None);
+    EXPECT_FALSE(panel_->device().IsMuted());
+    panel_->ApplyExitRule(ExitMute::Ask);
     ASSERT_EQ(messages.calls().size(), 1u);
     EXPECT_EQ(messages.calls()[0].text, "Turn off radio on program exit?");
     EXPECT_EQ(messages.calls()[0].caption, "Plumora");
     EXPECT_FALSE(panel_->device().IsMuted());
 
     messages.SetAnswer(IDYES);
-    EXPECT_TRUE(panel_->CanClose());
+    panel_->ApplyExitRule(ExitMute::Ask);
     EXPECT_TRUE(panel_->device().IsMuted());
-    EXPECT_TRUE(panel_->CanClose());
+    panel_->ApplyExitRule(ExitMute::Ask);
     EXPECT_EQ(messages.calls().size(), 2u) << "no question when already muted";
 }
 

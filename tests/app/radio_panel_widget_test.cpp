@@ -265,6 +265,15 @@ TEST_F(RadioPanelWidgetTest, ScanWrapsAndStopsAtAStation) {
     EXPECT_FALSE(panel_->tuner().scanning());
     EXPECT_EQ(log_.tuned.size(), tunes);
     EXPECT_FLOAT_EQ(panel_->frequency(), 108.1f) << "left the station downwards and wrapped";
+
+    // A radio that cannot sense stations does not scan, and says why.
+    stations_.clear();
+    MakePanel();
+    EXPECT_FALSE(panel_->scanButton()->isEnabled());
+    EXPECT_EQ(panel_->scanButton()->toolTip(),
+              "This radio cannot sense stations, so it cannot scan.");
+    Post(cmd::kScanUp);
+    EXPECT_FALSE(panel_->tuner().scanning());
 }
 
 TEST_F(RadioPanelWidgetTest, NextAndPreviousPresetCommands) {
@@ -293,12 +302,12 @@ TEST_F(RadioPanelWidgetTest, SliderMovesTheLineAndAnOutsideChangeMovesTheSlider)
     ASSERT_NE(panel_->tuner().inputMixer(), nullptr);
     EXPECT_EQ(panel_->volumeSlider()->value(), 50);
 
-    panel_->volumeSlider()->setValue(30);  // 70 %
+    panel_->volumeSlider()->setValue(70);  // 70 %
     EXPECT_EQ(settings_.volume, 70);
     EXPECT_EQ(mixer->playbackVolumes[1].value, 255 * (70 * 127 / 100) / 127);
 
     mixer->ChangeFromOutside(1, 51);  // 20 % of the range: 25 of 127
-    QTRY_COMPARE_WITH_TIMEOUT(panel_->volumeSlider()->value(), 100 - 25 * 100 / 127, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel_->volumeSlider()->value(), 25 * 100 / 127, 10000);
     EXPECT_EQ(settings_.volume, 19);
 
     Post(cmd::kVolumeUp);
@@ -318,7 +327,7 @@ TEST_F(RadioPanelWidgetTest, SliderMovesTheLineAndAnOutsideChangeMovesTheSlider)
     QCoreApplication::processEvents();
     EXPECT_EQ(panel_->tuner().inputMixer(), nullptr);
     Post(cmd::kVolumeUp);
-    panel_->volumeSlider()->setValue(10);
+    panel_->volumeSlider()->setValue(90);
     EXPECT_EQ(settings_.volume, 90);
 }
 
@@ -381,6 +390,7 @@ TEST_F(RadioPanelWidgetTest, FrequencyDialogTunesThePanel) {
     QTest::mouseClick(panel_->display(), Qt::LeftButton);
     EXPECT_FLOAT_EQ(panel_->frequency(), 101.3f);
     EXPECT_EQ(panel_->display()->images(), (std::vector<int>{911, 910, 911, kLedPoint, 913, 910}));
+    EXPECT_EQ(panel_->display()->accessibleName(), "101.3 MHz") << "what a screen reader says";
     EXPECT_EQ(std::count_if(log_.tuned.begin(), log_.tuned.end(),
                             [](float f) { return f > 0.0f && f < 50.0f; }),
               0)
@@ -437,6 +447,8 @@ TEST_F(RadioPanelWidgetTest, LabelsFitOnTheFace) {
     settings_.presets.Set(0, 101.3f, "Coast FM");
     settings_.presets.Set(1, 89.9f, "A name much too long for a key");
     MakePanel();
+    EXPECT_EQ(panel_->presetButtons()->button(0)->accessibleName(),
+              "preset 1: Coast FM, 101.3 MHz");
     for (QPushButton* button : panel_->findChildren<QPushButton*>()) {
         if (!button->isVisible() || button->text().isEmpty()) {
             continue;

@@ -322,6 +322,21 @@ TEST_F(ArchDialogTest, CommandsAndSliderKeysSeekByMinutesAndSeconds) {
     EXPECT_EQ(archive.player(), nullptr);
     EXPECT_EQ(archive.slider()->value(), 0);
     EXPECT_TRUE(archive.positionText().isEmpty());
+
+    // Moving through the tree while one plays leaves the playback alone;
+    // Play then plays the recording selected.
+    SelectFile("Long_1.wav");
+    PostMessage(&archive, WM_COMMAND, 202);
+    LetWaitingMessagesRun();
+    ASSERT_TRUE(archive.playing());
+    SelectFile("Other_1.wav");
+    EXPECT_TRUE(archive.playing());
+    EXPECT_TRUE(archive.player()->GetFileName().ends_with("Long_1.wav"));
+    archive.Stop();
+    PostMessage(&archive, WM_COMMAND, 202);
+    LetWaitingMessagesRun();
+    ASSERT_NE(archive.player(), nullptr);
+    EXPECT_TRUE(archive.player()->GetFileName().ends_with("Other_1.wav"));
 }
 
 TEST_F(ArchDialogTest, DeleteAsksAndRefusesFilesInUse) {

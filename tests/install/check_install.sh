@@ -46,7 +46,7 @@ entry="$prefix/share/applications/$id.desktop"
 grep -qx 'Categories=AudioVideo;Audio;Recorder;Qt;' "$entry" || fail "categories"
 grep -qx "Icon=$id" "$entry" || fail "icon name"
 grep -qx 'Exec=plumora' "$entry" || fail "Exec line"
-for action in 'Record:-r' 'StopRecording:-s' 'Mute:-q'; do
+for action in 'Record:-r' 'StopRecording:-s' 'Mute:-q' 'Unmute:-n'; do
   name=${action%%:*}
   switch=${action#*:}
   grep -A2 -x "\[Desktop Action $name\]" "$entry" | grep -qx "Exec=plumora $switch" ||

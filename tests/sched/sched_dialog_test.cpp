@@ -186,6 +186,13 @@ TEST_F(SchedDialogTest, DeleteKeyRemovesTheSelectedRowsOfASortedList) {
     MakePanel();
     ClickHeader(kColumnStation);  // D B C A
     SelectRows({1, 2});           // B and C
+    boxes_.SetAnswer(IDNO);
+    QTest::keyClick(panel_->list(), Qt::Key_Delete);
+    ASSERT_EQ(boxes_.calls().size(), 1u);
+    EXPECT_EQ(boxes_.calls()[0].text, "Delete 2 events: \"B\", \"C\"?");
+    EXPECT_EQ(boxes_.calls()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(table_.count(), 4) << "No keeps them";
+    boxes_.SetAnswer(IDYES);
     QTest::keyClick(panel_->list(), Qt::Key_Delete);
 
     ASSERT_EQ(table_.count(), 2);
@@ -202,6 +209,11 @@ TEST_F(SchedDialogTest, DeleteKeyRemovesTheSelectedRowsOfASortedList) {
     };
     QTest::mouseClick(panel_->editButton(), Qt::LeftButton);
     EXPECT_EQ(dialogsRun_, 1);
+    QTest::keyClick(panel_->list(), Qt::Key_Return);  // Enter edits as well
+    EXPECT_EQ(dialogsRun_, 2);
+    QTest::keyClick(panel_->list(), Qt::Key_F1);
+    EXPECT_EQ(helpTopics_, QStringList({"Timer_tab.html"}));
+    EXPECT_EQ(DeleteQuestion({"News      "}), "Delete event \"News\"?");
 }
 
 TEST_F(SchedDialogTest, EditStoresAllAndAnAmStationAndRedrawsTheRowInPlace) {
@@ -313,6 +325,7 @@ TEST_F(SchedDialogTest, FiftiethEventIsRefusedWithAMessage) {
     EXPECT_EQ(table_.count(), EventTable::kMaxEvents);
 
     // Room again after a delete.
+    boxes_.SetAnswer(IDYES);
     SelectRows({0});
     QTest::mouseClick(panel_->deleteButton(), Qt::LeftButton);
     answer_ = [](TEventDialog& d) {
