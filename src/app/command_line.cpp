@@ -139,5 +139,5 @@ QString CommandLineHelp() {
         "\n"
         "When Plumora runs already, a second start hands its switches to it and ends:\n"
         "exit status 1 when the running one took them, 0 when it only came to the\n"
-        "front or took nothing, 2 when it did not answer.\n");
+        "front (a start without switches), 2 when it did not answer.\n");
 }
