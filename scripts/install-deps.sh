@@ -16,7 +16,27 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xdotool
   dbus-daemon playerctl desktop-file-utils appstream file dpkg-dev
+  locales
 )
+
+# The tests also run the dialogs and pages under a locale with a decimal
+# comma and one with its own digits.
+test_locales=(de_DE.UTF-8 fa_IR.UTF-8)
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo=(sudo)
+fi
+
+generate_locales() {
+  local l
+  for l in "${test_locales[@]}"; do
+    if ! locale -a 2>/dev/null | grep -qix "${l%%.*}.utf8"; then
+      echo "Generating locale $l"
+      "${sudo[@]}" localedef -i "${l%%.*}" -f UTF-8 "$l"
+    fi
+  done
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,15 +47,12 @@ done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "All build and test packages are installed."
+  generate_locales
   exit 0
-fi
-
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo=(sudo)
 fi
 
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+generate_locales

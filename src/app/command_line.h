@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringList>
 
 #include "app/action_block.h"
@@ -10,10 +11,22 @@ struct CommandLine {
     bool debugDisplay = false;     // D: show the device's tune result
     bool minimizedStart = false;   // M: start minimized or in the tray
     bool removeAutostart = false;  // U: remove the login entries and end
+    bool showHelp = false;         // --help: print the usage and end
+    bool showVersion = false;      // --version: print the version and end
 };
 
-// Parses the arguments after the program name. A switch starts with "/" or
-// "-"; its second character decides, in either case. Other arguments and
-// unknown letters are ignored. T takes the next argument as its tune text.
-// U ends the parse: the program is to end at once.
+// The arguments without the options the toolkit's application object takes
+// for itself ("-reverse", "-session <id>", "-display <name>", "-platform
+// <name>", "-style <name>" and the others, also with "--" or "=value"), so
+// that neither they nor their values are read as switches.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
+
+// Parses the arguments after the program name (toolkit options removed). A
+// switch is "/" or "-" and one letter, in either case; other arguments (such
+// as paths) and unknown letters are ignored. T takes the next argument as
+// its tune text. U ends the parse: the program is to end at once. "--help"
+// and "--version" end it too.
 CommandLine ParseCommandLine(const QStringList& arguments);
+
+// The text "--help" prints.
+QString CommandLineHelp();

@@ -10,22 +10,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
-#include <cstdio>
 
+#include "prefs/frequency_band.h"
 #include "radio/sradio.h"
 
 namespace freq_popup {
 
 namespace {
 
-constexpr float kAmLimit = 1.76f;
-
 std::optional<float> LeadingNumber(const QString& text) {
-    float number = 0.0f;
-    if (std::sscanf(text.toLatin1().constData(), "%f", &number) == 1) {
-        return number;
-    }
-    return std::nullopt;
+    return band::ReadTyped(text).number;
 }
 
 }  // namespace
@@ -40,9 +34,17 @@ int SliderPosition(float frequency, bool am) {
 
 QString Text(float frequency, bool am) {
     if (am) {
-        return QString::asprintf("%1.1f AM", static_cast<double>(frequency * 100.0f));
+        return QString::number(static_cast<double>(frequency * 100.0f), 'f', 1) + " AM";
     }
-    return QString::asprintf("%1.1f", static_cast<double>(frequency));
+    return QString::number(static_cast<double>(frequency), 'f', 1);
+}
+
+QString Hint(const QString& text, bool am) {
+    if (text.trimmed().isEmpty() || FrequencyFromText(text, am)) {
+        return {};
+    }
+    return am ? QStringLiteral("Type an AM frequency from 52.0 to 170.1 (x10kHz), such as 54.0")
+              : QStringLiteral("Type a frequency from 87.0 to 108.0 MHz, such as 101.3");
 }
 
 std::optional<float> FrequencyFromText(const QString& text, bool am) {
@@ -93,7 +95,8 @@ TFreqPopup::TFreqPopup(SRadio& radio, bool hasAm, QWidget* parent)
       radio_(radio),
       text_(new QLineEdit(this)),
       slider_(new QSlider(Qt::Horizontal, this)),
-      band_(new QComboBox(this)) {
+      band_(new QComboBox(this)),
+      hint_(new QLabel(this)) {
     setObjectName("SetRadioFrequency");
     setWindowTitle("Set Radio Frequency");
     auto* layout = new QVBoxLayout(this);
@@ -101,6 +104,9 @@ TFreqPopup::TFreqPopup(SRadio& radio, bool hasAm, QWidget* parent)
     auto* textLabel = new QLabel("&Frequency:", this);
     textLabel->setBuddy(text_);
     form->addRow(textLabel, text_);
+    hint_->setObjectName("hint");
+    hint_->setWordWrap(true);
+    form->addRow(QString(), hint_);
     band_->addItem("FM");
     if (hasAm) {
         band_->addItem("AM");
@@ -116,7 +122,7 @@ TFreqPopup::TFreqPopup(SRadio& radio, bool hasAm, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
 
-    if (hasAm && radio_.GetFrequency() < 1.76f) {
+    if (hasAm && band::IsAm(radio_.GetFrequency(), band::Context::kScan)) {
         EnterAm();
     } else {
         EnterFm();
@@ -150,7 +156,7 @@ void TFreqPopup::EnterAm() {
     const auto [low, high] = freq_popup::SliderRange(true);
     const QSignalBlocker block(slider_);
     slider_->setRange(low, high);
-    if (radio_.GetFrequency() >= 1.76f) {
+    if (!band::IsAm(radio_.GetFrequency(), band::Context::kScan)) {
         radio_.SetFrequency(0.89f);
     }
     slider_->setValue(freq_popup::SliderPosition(radio_.GetFrequency(), true));
@@ -163,7 +169,7 @@ void TFreqPopup::EnterFm() {
     const auto [low, high] = freq_popup::SliderRange(false);
     const QSignalBlocker block(slider_);
     slider_->setRange(low, high);
-    if (radio_.GetFrequency() < 1.76f) {
+    if (band::IsAm(radio_.GetFrequency(), band::Context::kScan)) {
         radio_.SetFrequency(89.9f);
     }
     slider_->setValue(freq_popup::SliderPosition(radio_.GetFrequency(), false));
@@ -173,9 +179,11 @@ void TFreqPopup::EnterFm() {
 
 void TFreqPopup::RewriteText() {
     text_->setText(freq_popup::Text(radio_.GetFrequency(), am_));
+    hint_->clear();
 }
 
 void TFreqPopup::TextEdited(const QString& text) {
+    hint_->setText(freq_popup::Hint(text, am_));
     const std::optional<float> frequency = freq_popup::FrequencyFromText(text, am_);
     if (!frequency) {
         return;  // not valid yet

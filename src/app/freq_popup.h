@@ -7,6 +7,7 @@
 #include <utility>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSlider;
 class SRadio;
@@ -22,6 +23,9 @@ QString Text(float frequency, bool am);
 // The frequency the typed text asks for, read from the number at its
 // start: AM 52 to 170.1 (x 0.01), FM 87 to 108; nothing otherwise.
 std::optional<float> FrequencyFromText(const QString& text, bool am);
+// What the dialog says under the box while its text is not a frequency of
+// the band; empty for such a frequency and for an empty box.
+QString Hint(const QString& text, bool am);
 // The frequency a released slider sets: AM always, FM only when it differs
 // from the device's by more than 0.05.
 std::optional<float> FrequencyFromSlider(int position, bool am, float current);
@@ -38,6 +42,7 @@ class TFreqPopup : public QDialog {
     QLineEdit* frequencyEdit() const { return text_; }
     QSlider* slider() const { return slider_; }
     QComboBox* bandBox() const { return band_; }
+    QLabel* hintLabel() const { return hint_; }
 
     static void SetShowHook(std::function<void(TFreqPopup&)> hook);
 
@@ -57,4 +62,5 @@ class TFreqPopup : public QDialog {
     QLineEdit* text_;
     QSlider* slider_;
     QComboBox* band_;
+    QLabel* hint_;
 };

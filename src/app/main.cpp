@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QStringList>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/command_line.h"
@@ -7,6 +8,7 @@
 #include "app/gui_message_box.h"
 #include "app/single_instance.h"
 #include "app/termination_watcher.h"
+#include "controls/project_rc_version.h"
 #include "platform/desktop_identity.h"
 #include "prefs/general_settings.h"
 
@@ -15,7 +17,16 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    const CommandLine commandLine = ParseCommandLine(arguments);
+    // The toolkit takes its own options when its application object is made
+    // below; they are no switches of ours.
+    const CommandLine commandLine = ParseCommandLine(WithoutToolkitOptions(arguments));
+    if (commandLine.showHelp || commandLine.showVersion) {
+        QString version;
+        ProjectRCVersion().GetProductVersion(version);
+        const QString text = commandLine.showHelp ? CommandLineHelp() : "plumora " + version + '\n';
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (commandLine.removeAutostart) {
         RemoveStartAtLoginEntries();
         return 1;

@@ -8,6 +8,7 @@
 #include "app/accessible_texts.h"
 #include "app/command_ids.h"
 #include "app/preset_table.h"
+#include "prefs/frequency_band.h"
 
 namespace presets {
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr int kFmBanks = 4;
 constexpr int kAllBanks = 8;
-constexpr float kAmPresetLimit = 2.0f;
 constexpr float kHighlightWindow = 0.15f;
 
 }  // namespace
@@ -44,7 +44,7 @@ QString BankLabel(int bank) {
 }
 
 bool IsAmPreset(float frequency) {
-    return frequency > 0.0f && frequency < kAmPresetLimit;
+    return band::IsAm(frequency, band::Context::kPreset);
 }
 
 QString ButtonText(float frequency, const QString& name, bool nameFits) {
@@ -52,8 +52,8 @@ QString ButtonText(float frequency, const QString& name, bool nameFits) {
         return name;
     }
     if (frequency > PresetTable::kProgrammedThreshold) {
-        const float shown = frequency > 50.0f ? frequency : frequency * 100.0f;
-        return QString::asprintf("%.1f", static_cast<double>(shown));
+        return QString::number(static_cast<double>(band::Shown(frequency, band::Context::kTuning)),
+                               'f', 1);
     }
     return {};
 }
@@ -61,7 +61,7 @@ QString ButtonText(float frequency, const QString& name, bool nameFits) {
 int HighlightButton(const PresetTable& table, int bank, float frequency) {
     for (int k = 0; k < PresetTable::kPresetsPerBank; ++k) {
         float difference = frequency - table.GetFrequency(PresetTable::IndexOf(bank, k));
-        if (frequency < kAmPresetLimit) {
+        if (band::IsAm(frequency, band::Context::kPreset)) {
             difference *= 20.0f;
         }
         if (difference >= -kHighlightWindow && difference <= kHighlightWindow) {

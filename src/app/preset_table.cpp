@@ -7,9 +7,6 @@
 
 namespace {
 
-// Names are read up to this many characters.
-constexpr int kNameReadLength = 40;
-
 QString FrequencyKey(int index) {
     return index < PresetTable::kFmPresetCount
                ? QStringLiteral("Station%1").arg(index)
@@ -61,8 +58,9 @@ void LoadPresets(const SettingsKey& key, PresetTable& table) {
         if (const auto text = key.QueryString(FrequencyKey(i))) {
             frequency = settings_values::ParseFloat(*text).value_or(0.0f);
         }
-        table.Set(i, frequency,
-                  settings_values::ReadText(key, NameKey(i), QString(), kNameReadLength));
+        table.Set(
+            i, frequency,
+            settings_values::ReadText(key, NameKey(i), QString(), StationPreset::kMaxNameLength));
     }
 }
 

@@ -9,14 +9,11 @@
 #include "app/preset_buttons.h"
 #include "app/preset_table.h"
 #include "platform/message_box.h"
+#include "prefs/frequency_band.h"
 
 namespace {
 
 constexpr float kOccupied = 0.1f;
-
-bool IsAmFrequency(float f) {
-    return f >= 0.5f && f <= 2.0f;
-}
 
 }  // namespace
 
@@ -31,10 +28,11 @@ QStringList StationRows(const PresetTable& table, int bank) {
         const float f = table.GetFrequency(index);
         if (f < kOccupied) {
             rows << QString();
-        } else if (IsAmFrequency(f)) {
-            rows << QString::asprintf("%3.1f AM   ", f * 100.0) + table.GetName(index);
         } else {
-            rows << QString::asprintf("%3.2f   ", f) + table.GetName(index);
+            // Below 0.5 a value counts as FM here, as in the station dialog.
+            const QString text = f >= band::kProgrammed ? band::Text(f, band::Context::kPreset)
+                                                        : QString::number(f, 'f', 2);
+            rows << text + "   " + table.GetName(index);
         }
     }
     return rows;
@@ -55,9 +53,9 @@ int NewStationRow(const PresetTable& table, int bank, int selectedRow) {
 
 float FrequencyForBank(float frequency, int bank) {
     if (bank > 4) {
-        return frequency > 2.0f ? 0.52f : frequency;
+        return frequency > band::kPresetAmLimit ? 0.52f : frequency;
     }
-    return frequency < 87.0f ? 89.9f : frequency;
+    return frequency < band::kFmLow ? 89.9f : frequency;
 }
 
 TSetStation::TSetStation(PresetTable& table, int bank, std::function<float()> frequency,

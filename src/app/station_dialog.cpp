@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QValidator>
-#include <cstdio>
 
 #include "app/help_topic.h"
 #include "app/preset_table.h"
 #include "platform/message_box.h"
+#include "prefs/frequency_band.h"
 
 namespace station {
 
@@ -40,10 +40,7 @@ QString FrequencyText(float frequency) {
     if (frequency < PresetTable::kProgrammedThreshold) {
         return {};
     }
-    if (frequency < 2.0f) {
-        return QString::asprintf("%.1f AM", static_cast<double>(frequency * 100.0f));
-    }
-    return QString::asprintf("%.2f", static_cast<double>(frequency));
+    return band::Text(frequency, band::Context::kPreset);
 }
 
 bool AcceptsCharacter(QChar c) {
@@ -61,22 +58,22 @@ QString Filtered(const QString& text) {
 }
 
 Parsed ParseFrequency(const QString& text, float fallback) {
-    float number = fallback;
-    float read = 0.0f;
-    if (std::sscanf(text.toLatin1().constData(), "%f", &read) == 1) {
-        number = read;
-    }
+    band::Typed typed = band::ReadTyped(text);
     Parsed parsed;
-    if (text.contains("AM") || text.contains("am")) {
-        if (number < 50.0f || number > 200.0f) {
-            parsed.error = "AM Frequency must be between 50.0 and 200.0 (x10kHz)";
-        } else {
-            parsed.frequency = number * 0.01f;
-        }
-    } else if (number < 87.0f || number > 108.0f) {
-        parsed.error = "Frequency must be between 87.0 and 108.0";
+    if (typed.unitWithoutNumber) {
+        parsed.error = band::kAmWithoutNumberMessage;
+        return parsed;
+    }
+    if (!typed.number) {
+        // An empty box keeps the frequency the dialog opened with, in its
+        // own band.
+        typed.number = band::Shown(fallback, band::Context::kPreset);
+        typed.am = band::IsAm(fallback, band::Context::kPreset);
+    }
+    if (band::InAcceptedBand(typed)) {
+        parsed.frequency = typed.Mhz();
     } else {
-        parsed.frequency = number;
+        parsed.error = typed.am ? band::kAmRangeMessage : band::kFmRangeMessage;
     }
     return parsed;
 }

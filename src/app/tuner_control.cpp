@@ -33,7 +33,7 @@ bool DefaultTunerQuery(int modelId) {
 namespace tuning {
 
 float DisplayValue(float frequency) {
-    return frequency < kAmTuneLimit ? frequency * 100.0f : frequency;
+    return band::Shown(frequency, band::Context::kTuning);
 }
 
 float StepFrequency(float current, int bank, bool fine, bool up) {
@@ -98,10 +98,7 @@ int StepLineVolume(int volume, bool up) {
 }
 
 QString RadioMenuText(float frequency) {
-    if (frequency < kAmTuneLimit) {
-        return QString::asprintf("Radio %2.1f AM\tHome", static_cast<double>(frequency * 100.0f));
-    }
-    return QString::asprintf("Radio %2.2f\tHome", static_cast<double>(frequency));
+    return "Radio " + band::Text(frequency, band::Context::kTuning) + "\tHome";
 }
 
 std::optional<int> VolumeReadBack(int lineVolume, int storedVolume) {
@@ -190,7 +187,7 @@ void TunerControl::ScanTick() {
             StopScan();
         }
         // The scan's own AM boundary decides how the read-out shows it.
-        emit displayChanged(next < tuning::kAmScanLimit ? next * 100.0f : next);
+        emit displayChanged(band::Shown(next, band::Context::kScan));
         settings_.radioPanel.frequency = next;
     }
     emit scanTicked();

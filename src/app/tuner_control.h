@@ -1,5 +1,7 @@
 #pragma once
 
+#include "prefs/frequency_band.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -18,8 +20,8 @@ struct SettingsRecords;
 // numbers. Frequencies in MHz.
 namespace tuning {
 
-constexpr float kAmTuneLimit = 50.0f;  // below: AM for tuning and display
-constexpr float kAmScanLimit = 1.76f;  // below: AM for the scan and the dialog
+constexpr float kAmTuneLimit = band::kTuneAmLimit;  // below: AM for tuning and display
+constexpr float kAmScanLimit = band::kScanAmLimit;  // below: AM for the scan and the dialog
 constexpr float kFallbackFrequency = 89.9f;
 constexpr float kFmScanLow = 87.0f;
 constexpr float kFmScanHigh = 108.1f;

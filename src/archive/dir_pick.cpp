@@ -22,12 +22,32 @@ QString WithSeparator(const QString& path) {
 
 }  // namespace
 
+TypedFolder AbsoluteFolder(const QString& text) {
+    QString path = text.trimmed();
+    if (path == "~" || path.startsWith("~/")) {
+        path = QDir::homePath() + path.mid(1);
+    }
+    if (path.isEmpty() || QDir::isRelativePath(path)) {
+        return {QString(),
+                "The folder for recordings must be a full path starting with \"/\" "
+                "(or \"~/\" for your home folder), such as ~/Music.\n\n\t" +
+                    text};
+    }
+    return {path, QString()};
+}
+
 std::optional<QString> ConfirmFolderChoice(const QString& fieldText, const QString& browsedFolder) {
     QString path = fieldText.isEmpty() ? browsedFolder : fieldText;
     if (path.isEmpty()) {
         MessageBox("Invalid folder selected", kDirPickCaption, MessageIcon::Error);
         return std::nullopt;
     }
+    const TypedFolder folder = AbsoluteFolder(path);
+    if (!folder.error.isEmpty()) {
+        MessageBox(folder.error, kDirPickCaption, MessageIcon::Error);
+        return std::nullopt;
+    }
+    path = folder.path;
     if (path.size() > 1 && path.indexOf("//", 1) >= 0) {
         MessageBox("Invalid folder specified:\n\n\t" + path, kDirPickCaption, MessageIcon::Error);
         return std::nullopt;

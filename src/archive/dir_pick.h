@@ -9,6 +9,15 @@ class QTreeView;
 
 inline constexpr const char* kDirPickCaption = "Select directory";
 
+// A folder as typed, made absolute: "~" and "~/..." stand for the home
+// folder. A relative path is refused, since where recordings land would then
+// depend on where the program was started; error then says so.
+struct TypedFolder {
+    QString path;   // absolute, or empty when refused
+    QString error;  // the message when refused
+};
+TypedFolder AbsoluteFolder(const QString& text);
+
 // What "&Select" makes of the path field and the browsed folder: the chosen
 // folder with a trailing separator, or nothing when the chooser stays open.
 // Tells the user why, offers to create a missing folder (with its missing

@@ -11,6 +11,8 @@
 #include "archive/archive_listing.h"
 #include "media/media_file.h"
 #include "media/rec_file.h"
+#include "prefs/frequency_band.h"
+#include "prefs/settings_values.h"
 
 namespace {
 
@@ -69,11 +71,9 @@ RecordingInfo ParseRecordingInfo(std::string_view item) {
         } else if (SameWord(first, "EVENT")) {
             info.eventName = QString::fromLatin1(NextWord(line));
         } else if (SameWord(first, "STATION")) {
-            const std::string word(NextWord(line));
-            char* end = nullptr;
-            const double station = std::strtod(word.c_str(), &end);
-            if (end != word.c_str()) {
-                info.station = station;
+            if (const auto station =
+                    settings_values::ParseDouble(QString::fromLatin1(NextWord(line)))) {
+                info.station = *station;
             }
         }
     }
@@ -96,14 +96,11 @@ RecordingInfo ReadRecordingInfo(const QString& path) {
 }
 
 QString RecordingDetailsText(const RecordingDetails& d) {
-    char text[128];
     QString out = d.path;
-    if (d.info.station > 10) {
-        std::snprintf(text, sizeof text, "\nStation: %.2f", d.info.station);
-        out += QString::fromLatin1(text);
-    } else if (d.info.station > 0.5 && d.info.station < 2) {
-        std::snprintf(text, sizeof text, "\nStation: %.1f AM", d.info.station * 100);
-        out += QString::fromLatin1(text);
+    const auto station = static_cast<float>(d.info.station);
+    if (d.info.station > 10 ||
+        (d.info.station > band::kProgrammed && band::IsAm(station, band::Context::kPreset))) {
+        out += "\nStation: " + band::Text(station, band::Context::kPreset);
     }
     if (d.info.startTime != 0) {
         char when[64];
@@ -114,23 +111,17 @@ QString RecordingDetailsText(const RecordingDetails& d) {
         }
     }
     const double mb = static_cast<double>(d.length) / 1048576.0;
-    std::snprintf(text, sizeof text,
-                  mb < 1     ? "\nSize %.3fMB"
-                  : mb < 100 ? "\nSize %.2fMB"
-                             : "\nSize %.0fMB",
-                  mb);
-    out += QString::fromLatin1(text);
+    out += "\nSize " + QString::number(mb, 'f', mb < 1 ? 3 : mb < 100 ? 2 : 0) + "MB";
     if (d.bytesPerSecond != 0) {
         const int64_t s = d.length / d.bytesPerSecond;
         if (s >= 3600) {
-            std::snprintf(text, sizeof text, "\nRecorded Length  %d:%2.2d:%2.2d",
-                          static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
-                          static_cast<int>(s % 60));
+            out +=
+                QString::asprintf("\nRecorded Length  %d:%2.2d:%2.2d", static_cast<int>(s / 3600),
+                                  static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
         } else {
-            std::snprintf(text, sizeof text, "\nRecorded Length  %d:%2.2d",
-                          static_cast<int>(s / 60), static_cast<int>(s % 60));
+            out += QString::asprintf("\nRecorded Length  %d:%2.2d", static_cast<int>(s / 60),
+                                     static_cast<int>(s % 60));
         }
-        out += QString::fromLatin1(text);
     }
     out += d.formatTag == 1 ? QStringLiteral("\nAudio format: PCM")
                             : QStringLiteral("\nAudio format: ") + d.codecName;

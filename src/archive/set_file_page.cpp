@@ -13,15 +13,18 @@
 #include "archive/pattern_dialog.h"
 #include "archive/recording_path.h"
 #include "archive/recording_time_estimate.h"
+#include "platform/message_box.h"
 #include "prefs/audio_format_settings.h"
 #include "prefs/settings_values.h"
 
 void StoreFileChoice(const FilePageChoice& choice, RecordingFileSettings& files) {
-    files.fileSize =
-        std::max(settings_values::ParseInt(choice.sizeText.trimmed().left(8)).value_or(1), 1);
+    files.fileSize = std::max(choice.size, 1);
     files.improvedFilePattern = choice.pattern;
     files.fileInstanceMode = choice.instanceMode;
-    files.defaultDirectory = choice.directory;
+    const TypedFolder folder = AbsoluteFolder(choice.directory);
+    if (folder.error.isEmpty()) {
+        files.defaultDirectory = folder.path.left(settings_values::kMaxTextLength);
+    }
 }
 
 TSetFile::TSetFile(RecordingFileSettings& files, const AudioFormatSettings& formats, Clock& clock,
@@ -82,13 +85,13 @@ TSetFile::TSetFile(RecordingFileSettings& files, const AudioFormatSettings& form
 
     connect(browse, &QPushButton::clicked, this, &TSetFile::Browse);
     connect(edit, &QPushButton::clicked, this, &TSetFile::EditPattern);
-    connect(size_, &QSpinBox::textChanged, this, &TSetFile::RedrawEstimate);
+    connect(size_, &QSpinBox::valueChanged, this, &TSetFile::RedrawEstimate);
     RedrawPreview();
     RedrawEstimate();
 }
 
 FilePageChoice TSetFile::choice() const {
-    return {directory_->text(), size_->text(), pattern_, instanceMode_};
+    return {directory_->text(), size_->value(), pattern_, instanceMode_};
 }
 
 QString TSetFile::estimateText() const {
@@ -121,10 +124,19 @@ void TSetFile::RedrawPreview() {
 }
 
 void TSetFile::RedrawEstimate() {
-    const int size = settings_values::ParseInt(size_->text().left(8)).value_or(0);
-    if (const auto text = RecordingTimeEstimate(formats_, size)) {
+    if (const auto text = RecordingTimeEstimate(formats_, size_->value())) {
         estimate_->setText(*text);
     }
+}
+
+bool TSetFile::Validate() {
+    const TypedFolder folder = AbsoluteFolder(directory_->text());
+    if (!folder.error.isEmpty()) {
+        MessageBox(folder.error, "Plumora", MessageIcon::Error);
+        directory_->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TSetFile::Apply() {

@@ -12,13 +12,14 @@ struct AudioFormatSettings;
 // What the File page shows when it is confirmed.
 struct FilePageChoice {
     QString directory;
-    QString sizeText;  // the size field's text
+    int size = 1;  // the size field's value, MB
     QString pattern;
     quint8 instanceMode = InstanceAlways;
 };
 
-// Stores a confirmed page: the size (up to eight digits) raised to 1 when
-// below 1, the pattern and mode, the directory.
+// Stores a confirmed page: the size raised to 1 when below 1, the pattern
+// and mode, the directory ("~" expanded; a relative one is refused by
+// Validate before).
 void StoreFileChoice(const FilePageChoice& choice, RecordingFileSettings& files);
 
 // "File": recording folder, name pattern and size limit.
@@ -28,6 +29,8 @@ class TSetFile : public TPropertyPage {
     TSetFile(RecordingFileSettings& files, const AudioFormatSettings& formats, Clock& clock,
              QWidget* parent = nullptr);
 
+    // Refuses a relative recording folder with a message.
+    bool Validate() override;
     void Apply() override;
     FilePageChoice choice() const;
     QString estimateText() const;

@@ -15,8 +15,9 @@ bool SameNoCase(std::string_view a, std::string_view b) {
                         Qt::CaseInsensitive) == 0;
 }
 
-// The source type that a fallback line name stands for.
-std::optional<MixerLineType> TypeOfName(std::string_view name) {
+}  // namespace
+
+std::optional<MixerLineType> LineTypeOfName(std::string_view name) {
     for (const char* lineIn : {"Line", "Line-In", "LineIn"}) {
         if (SameNoCase(name, lineIn)) {
             return MixerLineType::kLineIn;
@@ -34,6 +35,8 @@ std::optional<MixerLineType> TypeOfName(std::string_view name) {
     }
     return std::nullopt;
 }
+
+namespace {
 
 bool IsDefaultDeviceName(const std::string& name) {
     return name.empty() || name == "<default>" || name == "-1" ||
@@ -110,7 +113,7 @@ int SMixer::FindLine(MixerDestination destination, std::string_view name) {
             return i;
         }
     }
-    const std::optional<MixerLineType> type = TypeOfName(name);
+    const std::optional<MixerLineType> type = LineTypeOfName(name);
     if (!type) {
         return -1;
     }

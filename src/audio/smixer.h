@@ -13,6 +13,11 @@
 class QObject;
 class QSocketNotifier;
 
+// The kind of source line that one of the names the pages offer stands
+// for ("Line", "Line-In", "LineIn", "Microphone", "Mike", "Mic", "Aux",
+// "Auxiliary", case ignored); nothing for other names.
+std::optional<MixerLineType> LineTypeOfName(std::string_view name);
+
 // The sound card's mixer as the rest of the program needs it: volume and
 // mute of the line that carries the radio on the playback side, that line
 // as the recording source, and the recording level. Levels are on a 0..127

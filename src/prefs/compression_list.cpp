@@ -43,6 +43,16 @@ void SortKeepingSelection(CompressionList& list) {
     list.selected = selected;
 }
 
+// How well a listed format stands for the stored one: 2 the same bytes, 1
+// the same meaning (tag, rate, channels, bit rate; the codec's extra bytes
+// and block alignment may differ), 0 neither.
+int StoredFormatMatch(const WaveFormat& listed, const WaveFormat& stored) {
+    if (listed.Serialize() == stored.Serialize()) {
+        return 2;
+    }
+    return SameFormatMeaning(listed, stored) ? 1 : 0;
+}
+
 bool CheckMaxFormatSize(const CodecCatalog& catalog, CompressionList& list) {
     if (!catalog.maxFormatSize || catalog.maxFormatSize() <= 0) {
         list.messages << "acmmetrics fail\n(updateformats)";
@@ -52,6 +62,11 @@ bool CheckMaxFormatSize(const CodecCatalog& catalog, CompressionList& list) {
 }
 
 }  // namespace
+
+bool SameFormatMeaning(const WaveFormat& a, const WaveFormat& b) {
+    return a.formatTag == b.formatTag && a.samplesPerSec == b.samplesPerSec &&
+           a.channels == b.channels && a.avgBytesPerSec == b.avgBytesPerSec;
+}
 
 CodecCatalog CodecCatalog::System() {
     CodecCatalog c;
@@ -84,6 +99,7 @@ CompressionList BuildWaveCompressionList(const CodecCatalog& catalog, const Wave
         return list;
     }
     int added = 0;
+    int bestMatch = 0;
     for (const WaveFormat& format : catalog.enumerate(source)) {
         if (added >= kMaxWaveCodecFormats) {
             break;
@@ -99,7 +115,8 @@ CompressionList BuildWaveCompressionList(const CodecCatalog& catalog, const Wave
         }
         list.entries.push_back({CompressionLabel(details->name, description), format});
         ++added;
-        if (format.Serialize() == storedFormat.Serialize()) {
+        if (const int match = StoredFormatMatch(format, storedFormat); match > bestMatch) {
+            bestMatch = match;
             list.selected = static_cast<int>(list.entries.size()) - 1;
         }
     }
@@ -117,6 +134,7 @@ CompressionList BuildMp3CompressionList(const CodecCatalog& catalog, const WaveF
     }
     bool first = true;
     int added = 0;
+    int bestMatch = 0;
     for (const WaveFormat& format : catalog.enumerate(source)) {
         if (added >= kMaxMp3CodecFormats) {
             break;
@@ -134,7 +152,9 @@ CompressionList BuildMp3CompressionList(const CodecCatalog& catalog, const WaveF
         }
         list.entries.push_back({CompressionLabel(details->name, catalog.describe(format)), format});
         ++added;
-        if (first || format.Serialize() == storedFormat.Serialize()) {
+        const int match = StoredFormatMatch(format, storedFormat);
+        if (first || match > bestMatch) {
+            bestMatch = std::max(bestMatch, match);
             list.selected = static_cast<int>(list.entries.size()) - 1;
         }
         first = false;

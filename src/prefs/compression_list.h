@@ -49,15 +49,20 @@ inline constexpr const char* kMp3RateWarning =
 inline constexpr int kMaxWaveCodecFormats = 70;
 inline constexpr int kMaxMp3CodecFormats = 50;
 
+// Whether two formats mean the same: format tag, sample rate, channels and
+// bit rate (average bytes per second); codec-specific extra bytes aside.
+bool SameFormatMeaning(const WaveFormat& a, const WaveFormat& b);
+
 // The Wave page's list: "No compression" and every codec format the PCM
 // source converts to (not PCM, not tags 116 and 117, descriptions longer
 // than four characters, a stream that opens). The entry equal to the stored
-// format is selected, else "No compression".
+// format is selected, else one of the same meaning, else "No compression".
 CompressionList BuildWaveCompressionList(const CodecCatalog& catalog, const WaveFormat& source,
                                          const WaveFormat& storedFormat);
 
 // The Mp3 page's list: MPEG Layer-3 formats at one of the allowed bit rates;
-// the first is selected unless one equals the stored format. Only the warning
+// the one equal to the stored format is selected, else one of the same
+// meaning, else the first. Only the warning
 // entry when there is none.
 CompressionList BuildMp3CompressionList(const CodecCatalog& catalog, const WaveFormat& source,
                                         const WaveFormat& storedFormat);

@@ -70,6 +70,26 @@ int FindEntryStartingWith(const QStringList& entries, const QString& text) {
     return -1;
 }
 
+int FindMixerLineEntry(const QStringList& entries, const QString& stored) {
+    if (stored.isEmpty()) {
+        return -1;
+    }
+    if (const int index = FindEntryStartingWith(entries, stored); index >= 0) {
+        return index;
+    }
+    const std::optional<MixerLineType> kind = LineTypeOfName(stored.toStdString());
+    if (!kind) {
+        return -1;
+    }
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i] != SoundDeviceSettings::kNotConnected &&
+            ClassifyMixerElement(entries[i].toStdString()) == *kind) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 TSetSound::TSetSound(SoundDeviceSettings& settings, SoundDeviceSources sources, QWidget* parent)
     : TPropertyPage(parent), settings_(settings), sources_(std::move(sources)) {
     setObjectName("Sound device");
@@ -127,7 +147,7 @@ void TSetSound::FillMixerLines() {
     const QSignalBlocker quiet(mixerLine_);
     mixerLine_->clear();
     mixerLine_->addItems(lines);
-    mixerLine_->setCurrentIndex(shown.isEmpty() ? -1 : FindEntryStartingWith(lines, shown));
+    mixerLine_->setCurrentIndex(FindMixerLineEntry(lines, shown));
 }
 
 void TSetSound::Apply() {

@@ -31,6 +31,10 @@ QString SoundDeviceSelection(const QString& configured);
 QStringList MixerLineEntries(const SoundDeviceSources& sources, const QString& inputDevice);
 // Index of the first entry that begins with the text, ignoring case; -1.
 int FindEntryStartingWith(const QStringList& entries, const QString& text);
+// The mixer line entry that stands for the stored line: the first entry
+// beginning with its name, else the first line of the kind the name stands
+// for (the sound card's "Line" for "Line-In"); -1 when there is none.
+int FindMixerLineEntry(const QStringList& entries, const QString& stored);
 
 // "Sound device": input and output devices, the tuner's mixer line, and
 // whether the program may change the mixer.

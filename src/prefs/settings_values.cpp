@@ -17,9 +17,23 @@ locale_t CLocale() {
 }
 
 // The text as single-byte characters, so that byte offsets are character
-// offsets; characters outside Latin-1 cannot be part of a number anyway.
+// offsets. Decimal digits of other scripts (typed under a locale with its
+// own digits) and the Arabic decimal separator become their ASCII forms;
+// other characters outside Latin-1 cannot be part of a number anyway.
 QByteArray SingleByte(const QString& text) {
-    return text.toLatin1();
+    QByteArray bytes = text.toLatin1();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 128) {
+            continue;
+        }
+        if (c.category() == QChar::Number_DecimalDigit) {
+            bytes[i] = static_cast<char>('0' + c.digitValue());
+        } else if (c.unicode() == 0x066B) {
+            bytes[i] = '.';
+        }
+    }
+    return bytes;
 }
 
 }  // namespace
@@ -52,6 +66,16 @@ std::optional<float> ScanFloat(const QString& text, qsizetype* pos) {
         return std::nullopt;
     }
     *pos += end - start;
+    return value;
+}
+
+std::optional<double> ParseDouble(const QString& text) {
+    const QByteArray bytes = SingleByte(text);
+    char* end = nullptr;
+    const double value = strtod_l(bytes.constData(), &end, CLocale());
+    if (end == bytes.constData() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
     return value;
 }
 

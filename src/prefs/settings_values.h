@@ -11,8 +11,9 @@ class SettingsKey;
 // library's "%d" and "%f" conversions read them in the "C" locale, whatever
 // the locale of the process: leading blanks are skipped, a sign is allowed,
 // and reading stops at the first character that does not belong to the
-// number. Text without a number, an integer out of range or a real number
-// that is not finite counts as unreadable.
+// number. Digits of other scripts (as typed under a locale with its own
+// digits) count as their ASCII digits. Text without a number, an integer
+// out of range or a real number that is not finite counts as unreadable.
 namespace settings_values {
 
 // Longest text value (paths, names, device names) a loader keeps.
@@ -27,6 +28,7 @@ std::optional<float> ScanFloat(const QString& text, qsizetype* pos);
 // The number at the start of the text; trailing characters are ignored.
 std::optional<int> ParseInt(const QString& text);
 std::optional<float> ParseFloat(const QString& text);
+std::optional<double> ParseDouble(const QString& text);
 
 // A frequency or other real value as stored: four decimals, "C" locale.
 QString FormatFloat(float value);

@@ -143,37 +143,66 @@ TEventDialog::TEventDialog(const ScheduledEvent& event, const PresetStations& pr
     name_->setFocus();
 }
 
+bool TEventDialog::Refuse(const QString& message, QWidget* field) {
+    MessageBox(message, "Event", MessageIcon::Error);
+    field->setFocus();
+    return false;
+}
+
 bool TEventDialog::StoreFields() {
     const QString name = name_->text();
     if (IsEventNameBlank(name)) {
-        MessageBox("The event name must not be empty.", "Event", MessageIcon::Error);
-        name_->setFocus();
-        return false;
+        return Refuse("The event name must not be empty.", name_);
     }
-    event_.name = name.left(ScheduledEvent::kMaxNameLength);
-    event_.frequency = ParseStationFrequency(station_->currentText());
-
-    const EventTime start = ParseEventTime(start_->text());
-    event_.startHour = start.hour;
-    event_.startMinute = start.minute;
-    const EventTime end = ParseEventTime(end_->text());
-    event_.endHour = end.hour;
-    event_.endMinute = end.minute;
-
-    event_.days = 0;
-    for (int day = 0; day < 7; ++day) {
-        if (days_[day]->isChecked()) {
-            event_.days |= kDaySunday << day;
+    if (HasOuterBlanks(name)) {
+        return Refuse("Event name: remove the blanks at its start and end.", name_);
+    }
+    if (replacedName_) {
+        const QString replaced = replacedName_(name);
+        if (!replaced.isEmpty() &&
+            MessageBox(QStringLiteral("An event named \"%1\" exists already.\n"
+                                      "Replace it with this event?")
+                           .arg(replaced),
+                       "Event", MessageIcon::Question, MessageButtons::YesNo) != IDYES) {
+            name_->setFocus();
+            return false;
         }
     }
-    if (const auto keep = ParseKeepText(keep_->currentText())) {
-        event_.keep = *keep;
+    const QString station = station_->currentText();
+    if (!IsStationInBand(station)) {
+        return Refuse(
+            "Station: choose a station of the list or type a frequency from 87.0 to "
+            "108.0, or from 50.0 to 200.0 followed by AM (x10kHz).",
+            station_);
+    }
+    const EventTime start = ParseEventTime(start_->text());
+    const EventTime end = ParseEventTime(end_->text());
+    if (start.hour == end.hour && start.minute == end.minute) {
+        return Refuse("End time: the event must end at another time than it starts.", end_);
+    }
+    int days = 0;
+    for (int day = 0; day < 7; ++day) {
+        if (days_[day]->isChecked()) {
+            days |= kDaySunday << day;
+        }
+    }
+    if (days == 0) {
+        return Refuse("Day of week: check at least one day.", days_[0]);
     }
     const auto action = ParseEventAction(action_->currentText());
     if (!action) {
-        MessageBox("Must specify an event action.", "Event", MessageIcon::Error);
-        action_->setFocus();
-        return false;
+        return Refuse("Must specify an event action.", action_);
+    }
+
+    event_.name = name.left(ScheduledEvent::kMaxNameLength);
+    event_.frequency = ParseStationFrequency(station);
+    event_.startHour = start.hour;
+    event_.startMinute = start.minute;
+    event_.endHour = end.hour;
+    event_.endMinute = end.minute;
+    event_.days = days;
+    if (const auto keep = ParseKeepText(keep_->currentText())) {
+        event_.keep = *keep;
     }
     event_.action = *action;
     return true;

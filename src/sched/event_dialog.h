@@ -12,8 +12,8 @@ class QComboBox;
 class QLineEdit;
 
 // The "Event" dialog: edits a copy of one scheduled event. The copy is
-// complete only when the dialog ends with OK; on a bad name or action it
-// says so and stays open.
+// written only when the dialog ends with OK; on a bad field (name, station,
+// times, days, action) it says which and stays open.
 class TEventDialog : public QDialog {
     Q_OBJECT
   public:
@@ -33,13 +33,22 @@ class TEventDialog : public QDialog {
     QComboBox* actionBox() const { return action_; }
     QComboBox* keepBox() const { return keep_; }
 
+    // Asked on OK with the typed name: the name of the event this one would
+    // replace (same name, case ignored), or empty. A replacement needs the
+    // user's yes.
+    void SetReplacedNameLookup(std::function<QString(const QString& name)> lookup) {
+        replacedName_ = std::move(lookup);
+    }
+
     void accept() override;
 
   private:
     bool StoreFields();
+    bool Refuse(const QString& message, QWidget* field);
 
     ScheduledEvent event_;
     HelpOpener openHelp_;
+    std::function<QString(const QString&)> replacedName_;
     QLineEdit* name_;
     QComboBox* station_;
     QLineEdit* start_;

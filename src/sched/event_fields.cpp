@@ -3,16 +3,9 @@
 #include <QStringList>
 #include <cmath>
 
+#include "prefs/frequency_band.h"
 #include "prefs/settings_values.h"
 #include "sched/scheduled_event.h"
-
-namespace {
-
-bool IsAm(float frequency) {
-    return frequency > 0.5f && frequency < 2.0f;
-}
-
-}  // namespace
 
 EventTime ParseEventTime(const QString& text) {
     int numbers[3] = {0, 0, 0};
@@ -79,11 +72,15 @@ bool IsEventNameBlank(const QString& name) {
 }
 
 float ParseStationFrequency(const QString& text) {
-    float frequency = settings_values::ParseFloat(text).value_or(0.0f);
-    if (text.contains(QLatin1String("AM"), Qt::CaseInsensitive)) {
-        frequency *= 0.01f;
-    }
-    return frequency;
+    return band::ReadTyped(text).Mhz().value_or(0.0f);
+}
+
+bool IsStationInBand(const QString& text) {
+    return band::InAcceptedBand(band::ReadTyped(text));
+}
+
+bool HasOuterBlanks(const QString& name) {
+    return !name.isEmpty() && (name.front().isSpace() || name.back().isSpace());
 }
 
 std::optional<int> ParseKeepText(const QString& text) {
@@ -110,23 +107,18 @@ StationChoices MakeStationChoices(const PresetStations& presets, float eventFreq
     StationChoices choices;
     for (const PresetStation& preset : presets) {
         const float p = preset.frequency;
-        if (p < 0.5f) {
+        if (p < band::kProgrammed) {
             continue;
         }
-        const bool am = IsAm(p);
-        choices.entries.append(
-            am ? QString::asprintf("%.1f AM ", static_cast<double>(p * 100)) + preset.name
-               : QString::asprintf("%.2f ", static_cast<double>(p)) + preset.name);
+        const bool am = band::IsAm(p, band::Context::kPreset);
+        choices.entries.append(band::Text(p, band::Context::kPreset) + ' ' + preset.name);
         const float tolerance = am ? 0.0009f : 0.09f;
         if (std::fabs(eventFrequency - p) <= tolerance) {
             choices.selected = static_cast<int>(choices.entries.size()) - 1;
         }
     }
-    if (choices.selected < 0 && eventFrequency > 0.5f) {
-        choices.entries.append(
-            eventFrequency >= 2.0f
-                ? QString::asprintf("%.2f", static_cast<double>(eventFrequency))
-                : QString::asprintf("%.1f AM", static_cast<double>(eventFrequency * 100)));
+    if (choices.selected < 0 && eventFrequency > band::kProgrammed) {
+        choices.entries.append(band::Text(eventFrequency, band::Context::kPreset));
         choices.selected = static_cast<int>(choices.entries.size()) - 1;
     }
     return choices;

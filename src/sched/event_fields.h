@@ -36,9 +36,15 @@ bool IsEventTimeCharAllowed(QChar c);
 // Empty, or only blanks.
 bool IsEventNameBlank(const QString& name);
 
-// The number at the start of the station text; "AM" in it (any case) means
-// units of 10 kHz. 0 when the text holds no leading number.
+// The number at the start of the station text; "AM" (any case) right after
+// it means units of 10 kHz ("AM" in a station's name does not). 0 when the
+// text holds no leading number.
 float ParseStationFrequency(const QString& text);
+// Whether the station text is a frequency of FM 87.0 to 108.0 or AM 50.0
+// to 200.0 (x10kHz).
+bool IsStationInBand(const QString& text);
+// Whether the name starts or ends with a blank.
+bool HasOuterBlanks(const QString& name);
 
 // "all" (any case) keeps every recording (-1); otherwise the number at the
 // start of the text. Empty when the text has no leading number.

@@ -2,26 +2,20 @@
 
 #include <algorithm>
 
-namespace {
-
-bool ShownAsAm(float frequency) {
-    return frequency > 0.5f && frequency < 2.0f;
-}
-
-}  // namespace
+#include "prefs/frequency_band.h"
 
 QString EventProgramText(const QString& name) {
     return name.leftJustified(10, QLatin1Char(' '));
 }
 
 QString EventStationText(float frequency, const PresetStations& presets) {
-    QString text = ShownAsAm(frequency)
-                       ? QString::asprintf("%.1f AM", static_cast<double>(frequency * 100))
-                       : QString::asprintf("%.1f", static_cast<double>(frequency));
+    QString text = frequency > band::kProgrammed
+                       ? band::Text(frequency, band::Context::kPreset, 1)
+                       : QString::number(static_cast<double>(frequency), 'f', 1);
     const int fmCount = std::min<int>(kFmPresetStations, static_cast<int>(presets.size()));
     for (int i = 0; i < fmCount; ++i) {
         // An empty preset (frequency 0) names no station.
-        if (presets[i].frequency >= 0.5f && presets[i].frequency == frequency) {
+        if (presets[i].frequency >= band::kProgrammed && presets[i].frequency == frequency) {
             text += QLatin1Char(' ') + presets[i].name;
             break;
         }

@@ -147,6 +147,10 @@ void TSchedDialog::NewEvent() {
     TEventDialog dialog(DefaultEvent(frequency, clock_.LocalNow()),
                         services_.presets ? services_.presets() : PresetStations{},
                         services_.openHelp, this);
+    dialog.SetReplacedNameLookup([this](const QString& name) {
+        const int index = table_.Find(name);
+        return index < 0 ? QString() : table_.at(index).name;
+    });
     if (runDialog_(dialog) == QDialog::Accepted) {
         if (!table_.Add(dialog.event())) {
             MessageBox(QStringLiteral("The event \"%1\" was not stored: the timer list is full.")

@@ -20,8 +20,38 @@ TEST(CommandLine, SwitchesInEitherCaseAndWithEitherPrefix) {
     EXPECT_TRUE(Parse("/d").debugDisplay);
     EXPECT_TRUE(Parse("-M").minimizedStart);
     EXPECT_FALSE(Parse("/m").debugDisplay);
-    // Only the second character counts.
-    EXPECT_EQ(Parse("/record").actions.flags, kActionFlagRecord);
+}
+
+// What reaches the switches once the toolkit's options are taken out, and
+// what they ask for.
+TEST(CommandLine, ToolkitOptionsAndPathsAreNoSwitches) {
+    const struct {
+        QStringList arguments;
+        quint32 flags;
+        bool debugDisplay;
+    } rows[] = {
+        {{"-reverse"}, 0, false},
+        {{"-session", "1a2b3c/r"}, 0, false},
+        {{"-session", "-s"}, 0, false},
+        {{"-display", "-d"}, 0, false},
+        {{"-style=fusion", "-q"}, kActionFlagMute, false},
+        {{"-platform", "offscreen", "-qwindowtitle", "/r", "/s"}, kActionFlagStopRecord, false},
+        {{"/recordings/today.wav", "/record"}, 0, false},
+        {{"-d", "-name", "x"}, 0, true},
+    };
+    for (const auto& row : rows) {
+        const CommandLine c = ParseCommandLine(WithoutToolkitOptions(row.arguments));
+        EXPECT_EQ(c.actions.flags, row.flags) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(c.debugDisplay, row.debugDisplay) << row.arguments.join(' ').toStdString();
+    }
+    EXPECT_EQ(WithoutToolkitOptions({"-t", "89.5", "-reverse", "/r"}),
+              QStringList({"-t", "89.5", "/r"}));
+}
+
+TEST(CommandLine, HelpAndVersionEndTheParse) {
+    EXPECT_TRUE(Parse("/r --help").showHelp);
+    EXPECT_EQ(Parse("--version /r").actions.flags, 0u);
+    EXPECT_TRUE(Parse("--version").showVersion);
 }
 
 TEST(CommandLine, OtherArgumentsAndUnknownLettersAreIgnored) {

@@ -91,7 +91,8 @@ TEST_F(PresetPersistenceTest, DamagedValuesLoadAsEmptyFieldsAndNamesAreCut) {
     EXPECT_EQ(table.GetFrequency(2), 0.0f);
     EXPECT_FLOAT_EQ(table.GetFrequency(3), 101.3f);
     EXPECT_EQ(table.GetName(3), "");
-    EXPECT_EQ(table.GetName(32), QString(40, 'a'));
+    EXPECT_EQ(table.GetName(32),
+              QString(StationPreset::kMaxNameLength, 'a'));  // as the dialog takes it
 }
 
 }  // namespace

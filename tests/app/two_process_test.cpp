@@ -121,6 +121,26 @@ TEST_F(ProgramTest, SecondStartHandsItsActionsOverAndExitsWithTheAnswer) {
     EXPECT_EQ(user.value("Frequency").toString(), "95.5000");
 }
 
+TEST_F(ProgramTest, HelpVersionAndToolkitOptionsNeverReachTheRunningOne) {
+    StartFirst();
+    for (const char* option : {"--help", "--version"}) {
+        QProcess second;
+        second.setProcessEnvironment(environment_);
+        second.start(program_, {option, "/r"});
+        ASSERT_TRUE(second.waitForFinished(20000)) << option;
+        EXPECT_EQ(second.exitCode(), 0) << option;
+        const QString out = QString::fromLocal8Bit(second.readAllStandardOutput());
+        EXPECT_TRUE(option[2] == 'h' ? out.startsWith("Usage: plumora")
+                                     : out == "plumora " PLUMORA_EXPECTED_VERSION "\n")
+            << out.toStdString();
+    }
+    // Only the toolkit's options: nothing to hand over, the window comes up.
+    EXPECT_EQ(RunSecond({"-reverse", "-session", "1a2b/r", "-display", ":1"}), 0);
+    QThread::msleep(500);
+    EXPECT_EQ(TerminateFirst(), 0);
+    EXPECT_FALSE(Log().contains("record\r\n")) << Log().toStdString();
+}
+
 TEST_F(ProgramTest, RecordAndStopFromASecondStartLeaveATaggedRecordingInTheMusicFolder) {
     StartFirst();
     EXPECT_EQ(RunSecond({"/r"}), 1);

@@ -63,15 +63,16 @@ TEST(FilePage, EstimateFollowsTheTypedSize) {
 
 TEST(FilePage, ConfirmStoresAtLeastOneMegabyte) {
     RecordingFileSettings files;
-    StoreFileChoice({"/tmp/rec", "0", "%Y", InstanceWhenRequired}, files);
+    StoreFileChoice({"/tmp/rec", 0, "%Y", InstanceWhenRequired}, files);
     EXPECT_EQ(files.fileSize, 1);
     EXPECT_EQ(files.defaultDirectory, "/tmp/rec");
     EXPECT_EQ(files.improvedFilePattern, "%Y");
     EXPECT_EQ(files.fileInstanceMode, InstanceWhenRequired);
-    StoreFileChoice({"/tmp/rec", "-5", "", InstanceAlways}, files);
+    StoreFileChoice({"/tmp/rec", -5, "", InstanceAlways}, files);
     EXPECT_EQ(files.fileSize, 1);
-    StoreFileChoice({"/tmp/rec", "123456789", "", InstanceAlways}, files);
-    EXPECT_EQ(files.fileSize, 12345678) << "eight digits at most";
+    StoreFileChoice({"~/Music", 9999, "", InstanceAlways}, files);
+    EXPECT_EQ(files.fileSize, 9999);
+    EXPECT_EQ(files.defaultDirectory, QDir::homePath() + "/Music");
 }
 
 TEST(PatternDialog, RefusesCharactersInsertsCodesAndPreviews) {

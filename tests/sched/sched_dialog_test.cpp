@@ -243,6 +243,26 @@ TEST_F(SchedDialogTest, EditStoresAllAndAnAmStationAndRedrawsTheRowInPlace) {
     EXPECT_EQ(saves_, 1);
 }
 
+TEST_F(SchedDialogTest, NewAsksBeforeReplacingAnEventOfTheSameNameInAnyCase) {
+    table_.Add(Event("News", 99.5f, 8, 9));
+    MakePanel();
+    answer_ = [this](TEventDialog& d) {
+        QTest::keyClicks(d.nameEdit(), "NEWS");
+        boxes_.SetAnswer(IDNO);
+        ClickOk(d);
+        ASSERT_EQ(boxes_.calls().size(), 1u);
+        EXPECT_EQ(boxes_.calls()[0].text,
+                  "An event named \"News\" exists already.\nReplace it with this event?");
+        EXPECT_TRUE(d.isVisible());
+        boxes_.SetAnswer(IDYES);
+        ClickOk(d);
+        EXPECT_FALSE(d.isVisible());
+    };
+    QTest::mouseClick(panel_->newButton(), Qt::LeftButton);
+    ASSERT_EQ(table_.count(), 1);
+    EXPECT_EQ(table_.at(0).name, "NEWS");
+}
+
 TEST_F(SchedDialogTest, EmptyNameAndUnknownActionAreRefusedAndTheDialogStays) {
     MakePanel();
     answer_ = [this](TEventDialog& d) {
@@ -254,7 +274,7 @@ TEST_F(SchedDialogTest, EmptyNameAndUnknownActionAreRefusedAndTheDialogStays) {
         EXPECT_EQ(boxes_.calls()[0].icon, MessageIcon::Error);
         EXPECT_TRUE(d.isVisible());
 
-        QTest::keyClicks(d.nameEdit(), "x");
+        Retype(d.nameEdit(), "x");  // leading blanks are refused as well
         Retype(d.actionBox()->lineEdit(), "Tape it");
         ClickOk(d);
         ASSERT_EQ(boxes_.calls().size(), 2u);
@@ -268,7 +288,7 @@ TEST_F(SchedDialogTest, EmptyNameAndUnknownActionAreRefusedAndTheDialogStays) {
     };
     QTest::mouseClick(panel_->newButton(), Qt::LeftButton);
     ASSERT_EQ(table_.count(), 1);
-    EXPECT_EQ(table_.at(0).name, "   x");
+    EXPECT_EQ(table_.at(0).name, "x");
     EXPECT_EQ(table_.at(0).action, kActionRadioOn);
 }
 
