@@ -7,6 +7,7 @@
 #include "app/gui_message_box.h"
 #include "app/single_instance.h"
 #include "app/termination_watcher.h"
+#include "desktop/window_activation.h"
 #include "platform/desktop_identity.h"
 #include "prefs/general_settings.h"
 
@@ -20,7 +21,8 @@ int main(int argc, char* argv[]) {
         RemoveStartAtLoginEntries();
         return 1;
     }
-    if (const auto exitCode = HandOverToRunningInstance(commandLine.actions)) {
+    if (const auto exitCode =
+            HandOverToRunningInstance(commandLine.actions, OwnActivationToken())) {
         return *exitCode;
     }
 
