@@ -7,8 +7,8 @@
 #include "app/single_instance.h"
 #include "app/station_text.h"
 #include "app/tab_window.h"
-#include "platform/local_messaging.h"
 #include "frame_fixture.h"
+#include "platform/local_messaging.h"
 #include "support/private_session_bus.h"
 #include "support/scoped_xdg_dirs.h"
 
