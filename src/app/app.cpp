@@ -15,7 +15,6 @@
 #include "app/settings_store.h"
 #include "app/single_instance.h"
 #include "app/tab_window.h"
-#include "audio/wave_device_choice.h"
 #include "desktop/desktop_bus.h"
 #include "desktop/desktop_notifier.h"
 #include "desktop/window_activation.h"
@@ -117,11 +116,10 @@ void App::BringToFront(const QByteArray& activationToken) {
 }
 
 std::optional<BusRefusal> App::HandOverBusAction(RadioAction action, const QString& tuneText) {
-    const bool haveCaptureDevice =
-        action != RadioAction::kRecord ||
-        !ChooseWaveDevice(WaveDirection::kInput, settings_.sound.waveInDriver.toStdString(),
-                          NameMatch::kIgnoreCase)
-             .name.empty();
+    // A recording that runs holds the device; Record restarts it there.
+    const bool haveCaptureDevice = action != RadioAction::kRecord ||
+                                   frame_->radioPanel()->recording() ||
+                                   CanOpenCaptureDevice(settings_.sound.waveInDriver);
     if (auto refusal = RefuseAction(action, tuneText, settings_.presets, haveCaptureDevice)) {
         return refusal;
     }

@@ -14,7 +14,9 @@
 #include "archive/arch_dialog.h"
 #include "archive/archive_player.h"
 #include "audio/splay.h"
+#include "audio/wave_device_choice.h"
 #include "platform/post_message.h"
+#include "platform/wave_device.h"
 #include "platform/window_messages.h"
 
 namespace {
@@ -120,6 +122,23 @@ void ConnectStateChanges(SDIDecFrame& frame, DesktopBus& bus) {
         QObject::connect(player, &ArchivePlayer::seeked, &bus,
                          [player, &bus] { bus.AnnounceSeek(player->PositionUs()); });
     }
+}
+
+bool CanOpenCaptureDevice(const QString& deviceSetting) {
+    const WaveDeviceChoice choice = ChooseWaveDevice(
+        WaveDirection::kInput, deviceSetting.toStdString(), NameMatch::kIgnoreCase);
+    if (choice.name.empty()) {
+        return false;
+    }
+    // A device without format conversion takes some formats only.
+    for (const WaveFormat& format : {WaveFormat::Pcm(2, 44100, 16), WaveFormat::Pcm(2, 48000, 16),
+                                     WaveFormat::Pcm(1, 8000, 16)}) {
+        if (WaveDevice::Open(WaveDirection::kInput, choice.name, format, nullptr, nullptr,
+                             kWaveOpenPlain) != nullptr) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<BusRefusal> RefuseAction(RadioAction action, const QString& tuneText,

@@ -21,5 +21,9 @@ void ConnectStateChanges(SDIDecFrame& frame, DesktopBus& bus);
 // Why an action cannot be done, checked before it is handed over: a tune
 // text that is neither a frequency nor an FM preset's name, a recording
 // without a sound input device.
+// True when the sound input device of the setting can be opened for
+// recording now (it is opened and closed again).
+bool CanOpenCaptureDevice(const QString& deviceSetting);
+
 std::optional<BusRefusal> RefuseAction(RadioAction action, const QString& tuneText,
                                        const PresetTable& presets, bool haveCaptureDevice);
