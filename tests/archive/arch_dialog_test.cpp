@@ -404,6 +404,26 @@ TEST_F(ArchDialogTest, DeleteActsOnThePathAfterARebuildDuringTheQuestion) {
     EXPECT_EQ(ItemOf("News_1.wav"), nullptr);
 }
 
+// An output device that fails while playing ends the playback: Play is
+// shown again and the user is told.
+TEST_F(ArchDialogTest, FailingOutputDeviceEndsPlaybackWithAMessage) {
+    RecordWave("News_1.wav", 3, false);
+    sound.waveOutDriver = AlsaTestDevices::kFailingPlayback;
+    Activate();
+    SelectFile("News_1.wav");
+    archive.playButton()->click();
+    ASSERT_TRUE(archive.playing());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            LetWaitingMessagesRun();
+            return !archive.playing();
+        },
+        20000));
+    EXPECT_TRUE(archive.stopButton()->isHidden());
+    EXPECT_FALSE(archive.playButton()->isHidden());
+    EXPECT_EQ(LastMessage(), "Playback stopped: the sound output device failed.\n\t   NEWS_1.WAV");
+}
+
 // Open groups stay open over a rebuild; files other programs add or remove
 // show up while the tab is shown.
 TEST_F(ArchDialogTest, RefreshKeepsOpenGroupsAndFollowsTheDirectory) {
