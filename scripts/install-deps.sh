@@ -14,7 +14,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   sox ffmpeg vorbis-tools python3-mutagen lame
   clang libclang-rt-14-dev
-  xvfb xdotool
+  xvfb xdotool libxcb1-dev
   dbus-daemon playerctl desktop-file-utils appstream file dpkg-dev
   locales
 )

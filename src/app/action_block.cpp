@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/post_message.h"
+#include "platform/window_messages.h"
+
 namespace {
 
 QByteArray FieldText(const std::array<char, ActionBlock::kTextSize>& field) {
@@ -45,4 +48,18 @@ std::optional<ActionBlock> ActionBlock::Parse(const QByteArray& data) {
     CopyField(block.tuneText, data.constData() + 4);
     CopyField(block.spareText, data.constData() + 4 + kTextSize);
     return block;
+}
+
+ActionBlock ActionInbox::Take() {
+    if (waiting_.empty()) {
+        return {};
+    }
+    ActionBlock block = waiting_.front();
+    waiting_.pop_front();
+    return block;
+}
+
+void PostActions(ActionInbox& inbox, QObject* tabWindow, const ActionBlock& block) {
+    inbox.Push(block);
+    PostMessage(tabWindow, WM_REMOTE_COMMAND, kRemoteApplyActions);
 }

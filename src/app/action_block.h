@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 
 // Start-up actions, carried inside the process and from a second start of
@@ -40,3 +41,23 @@ struct ActionBlock {
 };
 
 static_assert(sizeof(uint32_t) + 2 * ActionBlock::kTextSize == ActionBlock::kSize);
+
+// Action blocks handed to the running program and not yet applied, in the
+// order they came: each WM_REMOTE_COMMAND posted for one applies exactly
+// that one, so two hand-overs close together both run, once each.
+class ActionInbox {
+  public:
+    void Push(const ActionBlock& block) { waiting_.push_back(block); }
+    // The oldest waiting block, taken out; an empty block when none waits.
+    ActionBlock Take();
+    bool empty() const { return waiting_.empty(); }
+
+  private:
+    std::deque<ActionBlock> waiting_;
+};
+
+class QObject;
+
+// Queues the block and posts WM_REMOTE_COMMAND for it to the tab window,
+// which relays it to the panels; the radio panel takes the block.
+void PostActions(ActionInbox& inbox, QObject* tabWindow, const ActionBlock& block);

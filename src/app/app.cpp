@@ -7,9 +7,7 @@
 #include <QScreen>
 #include <QSessionManager>
 
-#include "app/desktop_bus.h"
 #include "app/desktop_bus_wiring.h"
-#include "app/desktop_notifier.h"
 #include "app/frame.h"
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
@@ -21,6 +19,9 @@
 #include "audio/log.h"
 #include "platform/clock.h"
 #include "platform/login_manager_watch.h"
+#include "desktop/desktop_bus.h"
+#include "desktop/desktop_notifier.h"
+#include "desktop/window_activation.h"
 #include "platform/post_message.h"
 #include "platform/sleep_inhibitor.h"
 #include "platform/window_messages.h"
@@ -36,7 +37,7 @@ QSize ScreenSize() {
 }  // namespace
 
 App::App(const CommandLine& commandLine)
-    : actions_(commandLine.actions),
+    : startActions_(commandLine.actions),
       debugDisplay_(commandLine.debugDisplay),
       minimizedStart_(commandLine.minimizedStart) {
     const QString programDir = QCoreApplication::applicationDirPath();
@@ -61,7 +62,7 @@ int App::Run() {
 
     InstanceServer::Handlers handlers;
     handlers.actions = [this](const ActionBlock& block) { AcceptActions(block); };
-    handlers.bringToFront = [this] { PostMessage(frame_.get(), WM_TRAY_RESTORE); };
+    handlers.bringToFront = [this](const QByteArray& token) { BringToFront(token); };
     handlers.radioMessage = [this](unsigned msg) { PostMessage(frame_->radioPanel(), msg); };
     handlers.tunerRequest = [this](int group) {
         return frame_->radioPanel()->AnswerTunerRequest(group);
@@ -74,11 +75,14 @@ int App::Run() {
     // Media keys, the desktop's media controls and scripts reach the program
     // on the session bus; without one it runs as it does anyway.
     DesktopBus::Hooks hooks = FrameHooks(*frame_, settings_);
-    hooks.actions = [this](const ActionBlock& block) { AcceptActions(block); };
+    hooks.act = [this](RadioAction action, const QString& tuneText) {
+        return HandOverBusAction(action, tuneText);
+    };
     desktopBus_ = std::make_unique<DesktopBus>(std::move(hooks));
+    ConnectStateChanges(*frame_, *desktopBus_);
     desktopBus_->Start(QDBusConnection::sessionBus());
     notifier_ = std::make_unique<DesktopNotifier>(
-        QDBusConnection::sessionBus(), [this] { PostMessage(frame_.get(), WM_TRAY_RESTORE); });
+        QDBusConnection::sessionBus(), [this](const QByteArray& token) { BringToFront(token); });
     if (RecordControl* records = frame_->radioPanel()->recordControl()) {
         QObject::connect(records, &RecordControl::recordingStarted, notifier_.get(),
                          &DesktopNotifier::OnRecordingStarted);
@@ -143,14 +147,49 @@ void App::ApplyStartActions() {
         return;
     }
     startActionsApplied_ = true;
-    if (actions_.flags != 0) {
-        PostMessage(frame_->tabWindow(), WM_REMOTE_COMMAND, kRemoteApplyActions);
+    if (startActions_.flags != 0) {
+        AcceptActions(startActions_);
     }
 }
 
 void App::AcceptActions(const ActionBlock& block) {
-    actions_ = block;
-    PostMessage(frame_->tabWindow(), WM_REMOTE_COMMAND, kRemoteApplyActions);
+    PostActions(inbox_, frame_->tabWindow(), block);
+}
+
+void App::BringToFront(const QByteArray& activationToken) {
+    UseActivationToken(activationToken);
+    PostMessage(frame_.get(), WM_TRAY_RESTORE);
+}
+
+std::optional<BusRefusal> App::HandOverBusAction(RadioAction action, const QString& tuneText) {
+    // A recording that runs holds the device; Record restarts it there.
+    const bool haveCaptureDevice = action != RadioAction::kRecord ||
+                                   frame_->radioPanel()->recording() ||
+                                   CanOpenCaptureDevice(settings_.sound.waveInDriver);
+    if (auto refusal = RefuseAction(action, tuneText, settings_.presets, haveCaptureDevice)) {
+        return refusal;
+    }
+    ActionBlock block;
+    switch (action) {
+        case RadioAction::kMute:
+            block.flags = kActionFlagMute;
+            break;
+        case RadioAction::kUnmute:
+            block.flags = kActionFlagUnmute;
+            break;
+        case RadioAction::kRecord:
+            block.flags = kActionFlagRecord;
+            break;
+        case RadioAction::kStopRecord:
+            block.flags = kActionFlagStopRecord;
+            break;
+        case RadioAction::kTune:
+            block.flags = kActionFlagTune;
+            block.SetTuneText(tuneText.toUtf8());
+            break;
+    }
+    AcceptActions(block);
+    return std::nullopt;
 }
 
 void App::SaveSettings() {

@@ -7,8 +7,8 @@
 #include "app/command_line.h"
 #include "app/settings_records.h"
 #include "controls/help_pages.h"
+#include "desktop/desktop_bus.h"
 
-class DesktopBus;
 class DesktopNotifier;
 class InstanceServer;
 class LoginManagerWatch;
@@ -33,7 +33,8 @@ class App {
     int Run();
 
     SettingsRecords& settings() { return settings_; }
-    ActionBlock& actions() { return actions_; }
+    // Hand-overs waiting for the radio panel, one per WM_REMOTE_COMMAND.
+    ActionInbox& actions() { return inbox_; }
     bool debugDisplay() const { return debugDisplay_; }
     RecentRecordings& recentRecordings() { return *recent_; }
     SDIDecFrame* frame() const { return frame_.get(); }
@@ -52,10 +53,17 @@ class App {
     void SaveSettings();
 
   private:
+    // Queues the block for the radio panel and posts it the message that
+    // applies it; every block is applied once, in the order they came.
     void AcceptActions(const ActionBlock& block);
     void WatchSleep(RecordControl& records);
+    // Shows the window, with the activation token of the request.
+    void BringToFront(const QByteArray& activationToken);
+    // An action asked for on the bus, checked and handed to the panel.
+    std::optional<BusRefusal> HandOverBusAction(RadioAction action, const QString& tuneText);
 
-    ActionBlock actions_;
+    ActionBlock startActions_;  // this start's own command line
+    ActionInbox inbox_;
     bool debugDisplay_;
     bool minimizedStart_;
     bool startActionsApplied_ = false;

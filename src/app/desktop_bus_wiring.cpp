@@ -1,13 +1,22 @@
 #include "app/desktop_bus_wiring.h"
 
 #include <QMetaObject>
+#include <QSlider>
 
+#include "app/command_ids.h"
 #include "app/frame.h"
 #include "app/radio_panel.h"
+#include "app/record_control.h"
 #include "app/settings_records.h"
+#include "app/station_text.h"
+#include "app/tune_text.h"
+#include "app/tuner_control.h"
 #include "archive/arch_dialog.h"
+#include "archive/archive_player.h"
 #include "audio/splay.h"
+#include "audio/wave_device_choice.h"
 #include "platform/post_message.h"
+#include "platform/wave_device.h"
 #include "platform/window_messages.h"
 
 namespace {
@@ -15,17 +24,45 @@ namespace {
 constexpr qint64 kMicroseconds = 1000 * 1000;
 
 void ReadArchive(const TArchDialog* archive, PlayerState& state) {
-    if (archive == nullptr || !archive->playing() || archive->player() == nullptr) {
+    if (archive == nullptr || archive->playerControl().player() == nullptr) {
         return;
     }
-    SPlay* player = archive->player();
-    state.archivePlaying = true;
+    const ArchivePlayer& control = archive->playerControl();
+    SPlay* player = control.player();
+    state.archiveOpen = true;
+    state.archivePlaying = control.playing();
     state.archivePath = QString::fromStdString(player->GetFileName());
+    const RecordingInfo& info = control.info();
+    if (info.station > 0) {
+        state.archiveArtist = FrequencyText(static_cast<float>(info.station));
+    } else {
+        state.archiveArtist = info.eventName;
+    }
     const qint64 perSecond = player->GetBytesPerSecond();
     if (perSecond > 0) {
         state.positionUs = player->GetPosition() * kMicroseconds / perSecond;
         state.lengthUs = player->GetLength() * kMicroseconds / perSecond;
     }
+}
+
+unsigned CommandId(BusCommand command) {
+    switch (command) {
+        case BusCommand::kNextPreset:
+            return cmd::kNextPreset;
+        case BusCommand::kPreviousPreset:
+            return cmd::kPreviousPreset;
+        case BusCommand::kTuneUp:
+            return cmd::kTuneUp;
+        case BusCommand::kTuneDown:
+            return cmd::kTuneDownKey;
+        case BusCommand::kVolumeUp:
+            return cmd::kVolumeUp;
+        case BusCommand::kVolumeDown:
+            return cmd::kVolumeDown;
+        case BusCommand::kStopPlayback:
+            return cmd::kStopPlayback;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -44,13 +81,79 @@ DesktopBus::Hooks FrameHooks(SDIDecFrame& frame, const SettingsRecords& settings
         ReadArchive(window->archivePanel(), state);
         return state;
     };
-    hooks.command = [window](unsigned id) { PostMessage(window->radioPanel(), WM_COMMAND, id); };
-    hooks.archiveCommand = [window](unsigned id) {
-        PostMessage(window->archivePanel(), WM_COMMAND, id);
+    hooks.command = [window](BusCommand command) {
+        QObject* panel = command == BusCommand::kStopPlayback
+                             ? static_cast<QObject*>(window->archivePanel())
+                             : static_cast<QObject*>(window->radioPanel());
+        PostMessage(panel, WM_COMMAND, CommandId(command));
+    };
+    hooks.setVolume = [window](int percent) {
+        // Through the panel's slider, which sets the mixer and shows it.
+        if (auto* slider = window->radioPanel()->findChild<QSlider*>("Volume")) {
+            slider->setValue(100 - percent);
+        }
+    };
+    hooks.seekTo = [window](qint64 positionUs) {
+        window->archivePanel()->playerControl().SeekToTime(positionUs);
     };
     hooks.raise = [window] { PostMessage(window, WM_TRAY_RESTORE); };
     hooks.quit = [window] {
         QMetaObject::invokeMethod(window, &SDIDecFrame::RequestExit, Qt::QueuedConnection);
     };
     return hooks;
+}
+
+void ConnectStateChanges(SDIDecFrame& frame, DesktopBus& bus) {
+    TAppDialog* radio = frame.radioPanel();
+    TunerControl& tuner = radio->tuner();
+    QObject::connect(&tuner, &TunerControl::tuned, &bus, &DesktopBus::Refresh);
+    QObject::connect(&tuner, &TunerControl::muteChanged, &bus, &DesktopBus::Refresh);
+    if (auto* slider = radio->findChild<QSlider*>("Volume")) {
+        QObject::connect(slider, &QSlider::valueChanged, &bus, &DesktopBus::Refresh);
+    }
+    if (RecordControl* records = radio->recordControl()) {
+        QObject::connect(records, &RecordControl::recordingStarted, &bus, &DesktopBus::Refresh);
+        QObject::connect(records, &RecordControl::recordingEnded, &bus, &DesktopBus::Refresh);
+        QObject::connect(records, &RecordControl::recordingFailed, &bus, &DesktopBus::Refresh);
+    }
+    if (TArchDialog* archive = frame.archivePanel()) {
+        ArchivePlayer* player = &archive->playerControl();
+        QObject::connect(player, &ArchivePlayer::stateChanged, &bus, &DesktopBus::Refresh);
+        QObject::connect(player, &ArchivePlayer::seeked, &bus,
+                         [player, &bus] { bus.AnnounceSeek(player->PositionUs()); });
+    }
+}
+
+bool CanOpenCaptureDevice(const QString& deviceSetting) {
+    const WaveDeviceChoice choice = ChooseWaveDevice(
+        WaveDirection::kInput, deviceSetting.toStdString(), NameMatch::kIgnoreCase);
+    if (choice.name.empty()) {
+        return false;
+    }
+    // A device without format conversion takes some formats only.
+    for (const WaveFormat& format : {WaveFormat::Pcm(2, 44100, 16), WaveFormat::Pcm(2, 48000, 16),
+                                     WaveFormat::Pcm(1, 8000, 16)}) {
+        if (WaveDevice::Open(WaveDirection::kInput, choice.name, format, nullptr, nullptr,
+                             kWaveOpenPlain) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<BusRefusal> RefuseAction(RadioAction action, const QString& tuneText,
+                                       const PresetTable& presets, bool haveCaptureDevice) {
+    if (action == RadioAction::kTune &&
+        !FrequencyFromTuneText(tuneText.toUtf8(), presets).has_value()) {
+        return BusRefusal{
+            "com.quillmoor.Plumora.Error.UnknownStation",
+            QStringLiteral("\"%1\" is neither a frequency above 0.5 MHz nor the name of an FM "
+                           "preset.")
+                .arg(tuneText)};
+    }
+    if (action == RadioAction::kRecord && !haveCaptureDevice) {
+        return BusRefusal{"com.quillmoor.Plumora.Error.NoCaptureDevice",
+                          "There is no sound input device to record from."};
+    }
+    return std::nullopt;
 }

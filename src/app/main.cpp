@@ -9,6 +9,7 @@
 #include "app/single_instance.h"
 #include "app/termination_watcher.h"
 #include "controls/project_rc_version.h"
+#include "desktop/window_activation.h"
 #include "platform/desktop_identity.h"
 #include "prefs/general_settings.h"
 
@@ -31,7 +32,8 @@ int main(int argc, char* argv[]) {
         RemoveStartAtLoginEntries();
         return 1;
     }
-    if (const auto exitCode = HandOverToRunningInstance(commandLine.actions)) {
+    if (const auto exitCode =
+            HandOverToRunningInstance(commandLine.actions, OwnActivationToken())) {
         return *exitCode;
     }
 

@@ -55,11 +55,11 @@ bool ShiftHeld() {
 
 }  // namespace
 
-TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+TAppDialog::TAppDialog(SettingsRecords& settings, ActionInbox& actions, bool debugDisplay,
                        QWidget* parent)
     : TAppDialog(settings, actions, debugDisplay, CreateRadioForModel, parent) {}
 
-TAppDialog::TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+TAppDialog::TAppDialog(SettingsRecords& settings, ActionInbox& actions, bool debugDisplay,
                        RadioDeviceSlot::Factory factory, QWidget* parent)
     : QWidget(parent),
       settings_(settings),
@@ -352,18 +352,19 @@ void TAppDialog::SetRecording(bool recording) {
 }
 
 void TAppDialog::ApplyActions() {
-    if (actions_.flags & kActionFlagMute) {
+    const ActionBlock actions = actions_.Take();
+    if (actions.flags & kActionFlagMute) {
         SetMute(true, true);
-    } else if (actions_.flags & kActionFlagUnmute) {
+    } else if (actions.flags & kActionFlagUnmute) {
         SetMute(false, false);
     }
-    if (actions_.flags & kActionFlagRecord) {
+    if (actions.flags & kActionFlagRecord) {
         StartEvent(-1);
-    } else if (actions_.flags & kActionFlagStopRecord) {
+    } else if (actions.flags & kActionFlagStopRecord) {
         StopEvent(-1);
     }
-    if (actions_.flags & kActionFlagTune) {
-        if (const auto frequency = FrequencyFromTuneText(actions_.TuneText(), settings_.presets)) {
+    if (actions.flags & kActionFlagTune) {
+        if (const auto frequency = FrequencyFromTuneText(actions.TuneText(), settings_.presets)) {
             TuneTo(*frequency);
         }
     }

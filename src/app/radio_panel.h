@@ -20,7 +20,7 @@ class SMixer;
 class TLedFloat;
 class TPresetButtons;
 class TunerControl;
-struct ActionBlock;
+class ActionInbox;
 struct SettingsRecords;
 
 // The radio panel: the read-out, the preset buttons and the radio's keys.
@@ -29,10 +29,10 @@ struct SettingsRecords;
 class TAppDialog : public QWidget {
     Q_OBJECT
   public:
-    TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+    TAppDialog(SettingsRecords& settings, ActionInbox& actions, bool debugDisplay,
                QWidget* parent = nullptr);
     // The same with the radio devices made by factory.
-    TAppDialog(SettingsRecords& settings, ActionBlock& actions, bool debugDisplay,
+    TAppDialog(SettingsRecords& settings, ActionInbox& actions, bool debugDisplay,
                RadioDeviceSlot::Factory factory, QWidget* parent = nullptr);
     ~TAppDialog() override;
 
@@ -135,7 +135,7 @@ class TAppDialog : public QWidget {
     void SaveAllSettings();
 
     SettingsRecords& settings_;
-    ActionBlock& actions_;
+    ActionInbox& actions_;
     TunerControl* tuner_;
     TLedFloat* display_;
     TPresetButtons* presets_;

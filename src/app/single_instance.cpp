@@ -8,7 +8,15 @@
 #include "platform/local_messaging.h"
 #include "platform/window_messages.h"
 
-std::optional<int> HandOverToRunningInstance(const ActionBlock& actions) {
+namespace {
+
+// Tokens are short; anything longer is not one.
+constexpr qsizetype kMaxActivationToken = 1024;
+
+}  // namespace
+
+std::optional<int> HandOverToRunningInstance(const ActionBlock& actions,
+                                             const QByteArray& activationToken) {
     if (!LocalServerExists(kInstanceName)) {
         if (TakeLocalNameLock(kInstanceName)) {
             return std::nullopt;  // this process is the program
@@ -32,6 +40,7 @@ std::optional<int> HandOverToRunningInstance(const ActionBlock& actions) {
         message.data = actions.Serialize();
     } else {
         message.msg = WM_TRAY_RESTORE;
+        message.data = activationToken.left(kMaxActivationToken);
     }
     const auto answer = SendLocalMessage(kInstanceName, message);
     if (!answer) {
@@ -70,7 +79,7 @@ qint32 InstanceServer::Handle(const LocalMessage& message) {
         }
         case WM_TRAY_RESTORE:
             if (handlers_.bringToFront) {
-                handlers_.bringToFront();
+                handlers_.bringToFront(message.data.left(kMaxActivationToken));
             }
             return 0;
         case WM_VOLUME_UP:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <functional>
 #include <optional>
@@ -21,7 +22,10 @@ inline constexpr int kStartingInstanceWaitMs = 15000;
 // answer. A process that finds none takes the instance lock in the same
 // step; one that finds the lock taken waits up to kStartingInstanceWaitMs for
 // the other start to listen.
-std::optional<int> HandOverToRunningInstance(const ActionBlock& actions);
+// A start without actions passes on its activation token, so that the
+// running program's window may take the focus.
+std::optional<int> HandOverToRunningInstance(const ActionBlock& actions,
+                                             const QByteArray& activationToken = {});
 
 // Receives what other processes send to the running program: action blocks
 // of a second start, requests to come to the front, tuner requests of the
@@ -32,8 +36,9 @@ class InstanceServer : public QObject {
     struct Handlers {
         // A valid action block with at least one flag arrived.
         std::function<void(const ActionBlock&)> actions;
-        // A second start without actions: show the window.
-        std::function<void()> bringToFront;
+        // A second start without actions: show the window, with the
+        // activation token of that start (empty when it had none).
+        std::function<void(const QByteArray& activationToken)> bringToFront;
         // A tuner request for a sharing group; returns the answer.
         std::function<int(int group)> tunerRequest;
         // Tune up or down, volume up or down (the message number), asked for

@@ -1,33 +1,32 @@
 #include "archive/arch_dialog.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
+#include "archive/archive_delete.h"
+#include "archive/archive_player.h"
 #include "archive/archive_tree.h"
 #include "archive/position_slider.h"
 #include "archive/recording_file_settings.h"
-#include "archive/recording_in_use.h"
-#include "audio/peak_level.h"
 #include "audio/smeter.h"
-#include "audio/sstream_wave_out.h"
-#include "audio/svorbis_play.h"
-#include "media/rec_file.h"
+#include "audio/splay.h"
+#include "controls/url_opener.h"
 #include "platform/codec_manager.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
-#include "prefs/sound_device_settings.h"
 
 namespace {
-
-constexpr int kFileNameRole = Qt::UserRole;
-constexpr int kItemDataRole = Qt::UserRole + 1;
 
 // Command ids the radio panel hands on unchanged.
 constexpr unsigned kCmdPlay = 202;
@@ -38,17 +37,12 @@ constexpr unsigned kCmdForwardSecond = 210;
 constexpr unsigned kCmdBackSecond = 211;
 constexpr unsigned kCmdToggle = 214;
 
-QString UpperName(const QString& path) {
-    return QFileInfo(path).fileName().toUpper();
-}
-
 }  // namespace
 
 TArchDialog::TArchDialog(const RecordingFileSettings& files, const SoundDeviceSettings& sound,
                          QWidget* parent)
     : QWidget(parent),
       files_(files),
-      sound_(sound),
       tree_(new ArchiveTree(this)),
       info_button_(new QPushButton("&Info", this)),
       delete_(new QPushButton("&Delete", this)),
@@ -56,7 +50,9 @@ TArchDialog::TArchDialog(const RecordingFileSettings& files, const SoundDeviceSe
       stop_(new QPushButton("&Stop", this)),
       slider_(new PositionSlider(this)),
       position_(new QLabel(this)),
-      meter_(new SMeter(this)) {
+      meter_(new SMeter(this)),
+      player_(new ArchivePlayer(sound, this)),
+      watcher_(new QFileSystemWatcher(this)) {
     setObjectName("Archive");
     tree_->setObjectName("ArchiveTree");
     info_button_->setObjectName("InfoButton");
@@ -67,7 +63,9 @@ TArchDialog::TArchDialog(const RecordingFileSettings& files, const SoundDeviceSe
     position_->setObjectName("PositionText");
     meter_->setObjectName("PlaybackMeter");
 
-    tree_->SetPathOf([this](QTreeWidgetItem* item) { return PathOfItem(item); });
+    tree_->SetDirectory([this] { return files_.defaultDirectory; });
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    player_->SetSelectedPath([this] { return SelectedRecording(); });
 
     meter_->SetRange(0, 100);
     meter_->setFixedSize(96, 14);
@@ -95,43 +93,62 @@ TArchDialog::TArchDialog(const RecordingFileSettings& files, const SoundDeviceSe
     layout->addLayout(buttons);
     stop_->hide();
 
+    watchQuiet_.setSingleShot(true);
+    watchQuiet_.setInterval(kWatchQuietMs);
+    connect(&watchQuiet_, &QTimer::timeout, this, &TArchDialog::OnDirectoryChanged);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { watchQuiet_.start(); });
+
+    connect(player_, &ArchivePlayer::stateChanged, this, &TArchDialog::ShowPlaying);
+    connect(player_, &ArchivePlayer::positionChanged, this, &TArchDialog::ShowPosition);
+    connect(player_, &ArchivePlayer::levelChanged, this, &TArchDialog::ShowLevel);
+
     connect(play_, &QPushButton::clicked, this, &TArchDialog::Play);
     connect(stop_, &QPushButton::clicked, this, &TArchDialog::Stop);
     connect(info_button_, &QPushButton::clicked, this, &TArchDialog::Info);
     connect(delete_, &QPushButton::clicked, this, &TArchDialog::Delete);
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, &TArchDialog::OnSelectionChanged);
+    connect(tree_, &QWidget::customContextMenuRequested, this, &TArchDialog::ShowContextMenu);
     // Double-click or Enter on a recording plays it.
     connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (!PathOfItem(item).isEmpty() && !playing_) {
+        if (!tree_->PathOfItem(item).isEmpty() && !playing()) {
             Play();
         }
     });
-    connect(slider_, &PositionSlider::lineStep, this, &TArchDialog::OnLineStep);
-    connect(slider_, &QSlider::sliderPressed, this, &TArchDialog::OnScrollStart);
-    connect(slider_, &QSlider::sliderMoved, this, &TArchDialog::OnScrollMove);
-    connect(slider_, &QSlider::sliderReleased, this, &TArchDialog::OnScrollEnd);
+    connect(slider_, &PositionSlider::lineStep, player_, &ArchivePlayer::LineStep);
+    connect(slider_, &QSlider::sliderPressed, this, [this] {
+        scrolling_ = true;
+        player_->ScrollStart();
+    });
+    connect(slider_, &QSlider::sliderMoved, player_, &ArchivePlayer::ScrollMove);
+    connect(slider_, &QSlider::sliderReleased, this, [this] {
+        scrolling_ = false;
+        player_->ScrollEnd(slider_->sliderPosition());
+    });
     connect(slider_, &QSlider::actionTriggered, this, &TArchDialog::OnSliderAction);
 }
 
 TArchDialog::~TArchDialog() {
-    DiscardPlayer();
+    player_->Discard();
 }
 
-QString TArchDialog::PathOfItem(QTreeWidgetItem* item) const {
-    if (item == nullptr || item->parent() == nullptr) {
-        return {};
-    }
-    const QString name = item->data(0, kFileNameRole).toString();
-    if (name.isEmpty()) {
-        return {};
-    }
-    const QString path = RecordingPathIn(files_.defaultDirectory, name);
-    return QFileInfo::exists(path) ? path : QString();
+void TArchDialog::SetOpenedHook(std::function<void(const QString& path)> hook) {
+    player_->SetOpenedHook(std::move(hook));
 }
 
 QString TArchDialog::SelectedRecording() const {
-    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
-    return selected.isEmpty() ? QString() : PathOfItem(selected.front());
+    return tree_->SelectedPath();
+}
+
+bool TArchDialog::playing() const {
+    return player_->playing();
+}
+
+SPlay* TArchDialog::player() const {
+    return player_->player();
+}
+
+const RecordingInfo& TArchDialog::recordingInfo() const {
+    return player_->info();
 }
 
 QString TArchDialog::positionText() const {
@@ -143,60 +160,32 @@ QString TArchDialog::positionText() const {
 void TArchDialog::RefreshArchive() {
     const QString remembered = SelectedRecording();
     refreshing_ = true;
-    tree_->clear();
-    const std::vector<ArchiveGroup> groups = ListArchive(files_.defaultDirectory, events_);
-    QList<QTreeWidgetItem*> top;
-    top.reserve(static_cast<qsizetype>(groups.size()));
-    for (const ArchiveGroup& group : groups) {
-        auto* groupItem = new QTreeWidgetItem(QStringList{group.label});
-        groupItem->setData(0, kFileNameRole + 2, group.name);
-        QList<QTreeWidgetItem*> children;
-        children.reserve(static_cast<qsizetype>(group.recordings.size()));
-        for (const ArchiveRecording& recording : group.recordings) {
-            auto* item = new QTreeWidgetItem(QStringList{recording.label});
-            item->setData(0, kFileNameRole, recording.fileName);
-            item->setData(0, kItemDataRole, recording.itemData);
-            children.push_back(item);
-        }
-        groupItem->addChildren(children);
-        top.push_back(groupItem);
-    }
-    tree_->addTopLevelItems(top);
-    Select(player_ ? QString::fromStdString(player_->GetFileName()) : remembered);
+    tree_->Fill(ListArchive(files_.defaultDirectory, events_));
+    const QString playing = player_->path();
+    tree_->SelectPath(playing.isEmpty() ? remembered : playing);
     refreshing_ = false;
+    filled_ = true;
+    WatchDirectory();
 }
 
-void TArchDialog::Select(const QString& path) {
-    const QString fileName = path.isEmpty() ? QString() : QFileInfo(path).fileName();
-    const QString groupName = fileName.isEmpty() ? QString() : GroupNameOf(fileName);
-    QTreeWidgetItem* found = nullptr;
-    for (int g = 0; g < tree_->topLevelItemCount(); ++g) {
-        QTreeWidgetItem* group = tree_->topLevelItem(g);
-        const bool mine =
-            !groupName.isEmpty() &&
-            group->data(0, kFileNameRole + 2).toString().compare(groupName, Qt::CaseInsensitive) ==
-                0;
-        group->setExpanded(mine);
-        if (!mine) {
-            continue;
-        }
-        QTreeWidgetItem* caseless = nullptr;
-        for (int r = 0; r < group->childCount() && found == nullptr; ++r) {
-            const QString name = group->child(r)->data(0, kFileNameRole).toString();
-            if (name == fileName) {
-                found = group->child(r);
-            } else if (caseless == nullptr && name.compare(fileName, Qt::CaseInsensitive) == 0) {
-                caseless = group->child(r);
-            }
-        }
-        if (found == nullptr) {
-            found = caseless;
-        }
+void TArchDialog::WatchDirectory() {
+    const QString directory = files_.defaultDirectory;
+    const QStringList watched = watcher_->directories();
+    if (watched.size() == 1 && watched.front() == directory) {
+        return;
     }
-    if (found != nullptr) {
-        tree_->setCurrentItem(found);
-        found->setSelected(true);
-        tree_->scrollToItem(found);
+    if (!watched.isEmpty()) {
+        watcher_->removePaths(watched);
+    }
+    if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
+        watcher_->addPath(directory);
+    }
+}
+
+void TArchDialog::OnDirectoryChanged() {
+    // A hidden tab is rebuilt when it is shown again.
+    if (filled_ && isVisible()) {
+        RefreshArchive();
     }
 }
 
@@ -204,261 +193,84 @@ void TArchDialog::OnSelectionChanged() {
     if (refreshing_) {
         return;
     }
-    if (playing_ || SelectedIsPlayerFile()) {
+    if (playing() || SelectedIsPlayerFile()) {
         // Moving through the tree leaves a playback alone; Play plays the
         // recording selected then.
         return;
     }
-    DiscardPlayer();
-    slider_->setValue(0);
-    position_->clear();
+    player_->Discard();
+}
+
+bool TArchDialog::SelectedIsPlayerFile() const {
+    return player_->player() != nullptr && SelectedRecording() == player_->path();
 }
 
 // --- The player ----------------------------------------------------------------
 
-void TArchDialog::DiscardPlayer() {
-    if (!player_) {
-        return;
-    }
-    if (player_->IsPlaying()) {
-        player_->Stop();
-    }
-    player_.reset();
-    info_ = {};
-    lastPeak_ = -1;
-}
-
-bool TArchDialog::OpenPath(const QString& path) {
-    DiscardPlayer();
-    const std::string file = QFile::encodeName(path).toStdString();
-    const std::string device = sound_.waveOutDriver.toStdString();
-    const QString ext = RecordingExtension(QFileInfo(path).fileName());
-    if (ext == "wav" || ext == "mp3") {
-        auto player = std::make_unique<SStreamWaveOut>(this, file, device);
-        playedFormat_ = player->OutputFormat();
-        player_ = std::move(player);
-    } else if (ext == "ogg") {
-        auto player = std::make_unique<SVorbisPlay>(this, file, device);
-        playedFormat_ = player->OutputFormat();
-        player_ = std::move(player);
-    } else {
-        return false;
-    }
-    if (!player_->IsOpen()) {
-        player_.reset();
-        return false;
-    }
-    info_ = ReadRecordingInfo(path);
-    player_->SetPosition(0);
-    if (opened_) {
-        opened_(path);
-    }
-    return true;
-}
-
-bool TArchDialog::OpenSelectedRecording() {
-    const QString path = SelectedRecording();
-    return !path.isEmpty() && OpenPath(path);
-}
-
 void TArchDialog::OpenRecording(const QString& path) {
     Stop();
-    Select(path);
-    if (!QFileInfo(path).isFile() || !OpenPath(path)) {
-        DiscardPlayer();
+    tree_->SelectPath(path);
+    if (!QFileInfo(path).isFile()) {
+        player_->Discard();
         MessageBox(QStringLiteral("Can't play file\n\t   %1\nIt was moved, deleted or damaged.")
                        .arg(QFileInfo(path).fileName()),
                    "Plumora", MessageIcon::Warning);
         return;
     }
-    UpdatePosition();
-    Play();
-}
-
-bool TArchDialog::SelectedIsPlayerFile() const {
-    return player_ && SelectedRecording() == QString::fromStdString(player_->GetFileName());
+    if (!player_->Open(path)) {
+        return;  // the player said why
+    }
+    player_->Play();
 }
 
 void TArchDialog::Play() {
-    if (player_ && !SelectedIsPlayerFile() && !SelectedRecording().isEmpty()) {
-        Stop();
-        DiscardPlayer();
-        slider_->setValue(0);
-        position_->clear();
+    if (player_->player() != nullptr && !SelectedIsPlayerFile() && !SelectedRecording().isEmpty()) {
+        player_->Discard();
     }
-    if (!player_ && !OpenSelectedRecording()) {
-        return;
-    }
-    if (!player_->IsOpen()) {
-        return;
-    }
-    const int64_t length = player_->GetLength();
-    if (length > 0 && player_->GetPosition() >= length) {
-        player_->SetPosition(0);
-    }
-    if (!player_->Play()) {
-        // A codec that cannot read the file has said so already.
-        const bool codecFile = dynamic_cast<SStreamWaveOut*>(player_.get()) != nullptr &&
-                               player_->GetFormatTag() != WaveFormat::kTagPcm;
-        if (!codecFile) {
-            MessageBox("Can't play.\nWave output device already in use or disabled?", "Plumora",
-                       MessageIcon::Warning);
-        }
-        return;
-    }
-    UpdatePosition();
-    ShowPlaying(true);
-    playing_ = true;
-    meter_->Show(true);
+    player_->Play();
 }
 
 void TArchDialog::Stop() {
-    const bool had = playing_;
-    playing_ = false;
-    if (player_) {
-        player_->Stop();
-    }
-    if (had) {
-        LetWaitingMessagesRun();
-    }
-    ShowPlaying(false);
-    meter_->SetValue(0);
-    meter_->Show(false);
-    lastPeak_ = -1;
+    player_->Stop();
 }
 
 void TArchDialog::Toggle() {
-    if (playing_) {
-        Stop();
-    } else {
-        Play();
-    }
+    player_->Toggle();
 }
 
-void TArchDialog::ShowPlaying(bool playing) {
+void TArchDialog::SeekBy(SeekUnit unit, bool forward) {
+    player_->SeekBy(unit, forward);
+}
+
+void TArchDialog::ShowPlaying() {
+    const bool playing = player_->playing();
     const bool focus = play_->hasFocus() || stop_->hasFocus();
     play_->setVisible(!playing);
     stop_->setVisible(playing);
-    if (focus) {  // the key that had the focus goes; the other takes it
+    if (focus || (isVisible() && !tree_->hasFocus())) {
         (playing ? stop_ : play_)->setFocus();
     }
 }
 
-void TArchDialog::SeekBy(SeekUnit unit, bool forward) {
-    if (!player_) {
-        return;
-    }
-    const bool wasPlaying = playing_;
-    if (wasPlaying) {
-        player_->Stop();
-    }
-    const int64_t length = player_->GetLength();
-    const int64_t target =
-        SeekTarget(player_->GetPosition(), length, player_->GetBytesPerSecond(), unit, forward);
-    player_->SetPosition(target);
-    UpdatePosition();
-    if (wasPlaying) {
-        if (target >= length) {
-            Stop();  // nothing is left to play
-        } else {
-            player_->Play();
-        }
+void TArchDialog::ShowPosition(const QString& text, int sliderValue) {
+    position_->setText(text);
+    if (sliderValue >= 0 && !slider_->isSliderDown()) {
+        slider_->setValue(sliderValue);
     }
 }
 
-void TArchDialog::UpdatePosition() {
-    if (!player_) {
-        position_->clear();
+void TArchDialog::ShowLevel(bool on, int left, int right) {
+    if (!on) {
+        meter_->SetValue(0);
+        meter_->Show(false);
         return;
     }
-    const int64_t position = player_->GetPosition();
-    position_->setText(
-        PositionText(player_->GetTimeAt(position), position, player_->GetBytesPerSecond()));
-    if (!slider_->isSliderDown()) {
-        slider_->setValue(SliderPosition(position, player_->GetLength()));
-    }
-    UpdateMeter();
-}
-
-void TArchDialog::UpdateMeter() {
-    if (!player_ || !playing_) {
-        return;
-    }
-    const QByteArray last = player_->GetLastBuffer();
-    const int peak = PeakLevel(last.constData(), static_cast<uint32_t>(last.size()), playedFormat_);
-    if (peak == lastPeak_) {
-        return;
-    }
-    lastPeak_ = peak;
-    if (playedFormat_.channels >= 2) {
-        meter_->SetValues(LevelPercent(peak >> 8), LevelPercent(peak & 0xFF));
+    meter_->Show(true);
+    if (right >= 0) {
+        meter_->SetValues(left, right);
     } else {
-        meter_->SetValue(LevelPercent(peak));
+        meter_->SetValue(left);
     }
-}
-
-void TArchDialog::OnProgress() {
-    if (!player_) {
-        return;
-    }
-    UpdatePosition();
-    if (playing_ && player_->GetPosition() >= player_->GetLength()) {
-        Stop();
-    }
-}
-
-// --- Slider ----------------------------------------------------------------------
-
-void TArchDialog::OnLineStep(bool forward, Qt::KeyboardModifiers modifiers) {
-    if (!player_ && !OpenSelectedRecording()) {
-        return;
-    }
-    SeekUnit unit;
-    if (SeekUnitForModifiers(modifiers, &unit)) {
-        SeekBy(unit, forward);
-    }
-}
-
-void TArchDialog::OnScrollStart() {
-    scrolling_ = true;
-    if (!player_ && !OpenSelectedRecording()) {
-        return;
-    }
-    if (playing_) {
-        player_->Stop();
-        wasPlaying_ = true;
-    }
-}
-
-void TArchDialog::OnScrollMove(int value) {
-    if (!player_ || player_->GetLength() == 0) {
-        return;
-    }
-    const int64_t position = SliderToPosition(value, player_->GetLength());
-    position_->setText(
-        PositionText(player_->GetTimeAt(position), position, player_->GetBytesPerSecond()));
-    moved_ = true;
-}
-
-void TArchDialog::OnScrollEnd() {
-    scrolling_ = false;
-    if (!player_) {
-        slider_->setValue(0);
-        return;
-    }
-    if (moved_) {
-        player_->SetPosition(SliderToPosition(slider_->sliderPosition(), player_->GetLength()));
-        moved_ = false;
-    }
-    if (wasPlaying_) {
-        wasPlaying_ = false;
-        if (player_->GetPosition() >= player_->GetLength()) {
-            Stop();
-        } else {
-            player_->Play();
-        }
-    }
-    UpdatePosition();
 }
 
 void TArchDialog::OnSliderAction(int action) {
@@ -468,32 +280,32 @@ void TArchDialog::OnSliderAction(int action) {
         action == QAbstractSlider::SliderNoAction) {
         return;
     }
-    OnScrollStart();
-    if (!player_) {
-        scrolling_ = false;
+    player_->ScrollStart();
+    if (player_->player() == nullptr) {
         slider_->setSliderPosition(0);
         return;
     }
-    OnScrollMove(slider_->sliderPosition());
-    OnScrollEnd();
+    player_->ScrollMove(slider_->sliderPosition());
+    player_->ScrollEnd(slider_->sliderPosition());
 }
 
-// --- Info and Delete ---------------------------------------------------------------
+// --- Info, Delete, the context menu ----------------------------------------------
 
 void TArchDialog::Info() {
     const QString path = SelectedRecording();
     if (path.isEmpty()) {
         return;
     }
-    if (!player_ && !OpenPath(path)) {
+    if (player_->player() == nullptr && !player_->Open(path)) {
         return;
     }
+    SPlay* player = player_->player();
     RecordingDetails details;
-    details.path = QString::fromStdString(player_->GetFileName());
-    details.info = info_;
-    details.length = player_->GetLength();
-    details.bytesPerSecond = player_->GetBytesPerSecond();
-    details.formatTag = player_->GetFormatTag();
+    details.path = player_->path();
+    details.info = player_->info();
+    details.length = player->GetLength();
+    details.bytesPerSecond = player->GetBytesPerSecond();
+    details.formatTag = player->GetFormatTag();
     if (details.formatTag != WaveFormat::kTagPcm) {
         if (const auto tag = codec::TagDetails(details.formatTag)) {
             details.codecName = QString::fromStdString(tag->name);
@@ -503,41 +315,36 @@ void TArchDialog::Info() {
 }
 
 void TArchDialog::Delete() {
-    Stop();
-    DiscardPlayer();
-    slider_->setValue(0);
-    position_->clear();
-    const QList<QTreeWidgetItem*> selected = tree_->selectedItems();
+    player_->Discard();
+    // By path: the tree may be rebuilt while the question is open.
     const QString path = SelectedRecording();
-    if (path.isEmpty()) {
-        return;
+    if (DeleteRecording(path, isRecording_) == DeleteOutcome::kDeleted) {
+        tree_->BlankPath(path);
     }
-    const QString name = UpperName(path);
-    if ((isRecording_ && isRecording_(path)) || RecordingInUse(path)) {
-        MessageBox(
-            QStringLiteral("Can't delete file\n\t   %1\nAlready in use by this or another program?")
-                .arg(name),
-            "Plumora", MessageIcon::Warning);
-        return;
+}
+
+void TArchDialog::OpenContainingFolder() {
+    const QString path = SelectedRecording();
+    const QString folder =
+        path.isEmpty() ? files_.defaultDirectory : QFileInfo(path).absolutePath();
+    if (!folder.isEmpty()) {
+        OpenDocument(QUrl::fromLocalFile(folder));
     }
-    const int answer = MessageBox(QStringLiteral("OK to delete file?\n\t   %1").arg(name),
-                                  "Plumora", MessageIcon::Question, MessageButtons::YesNoCancel);
-    if (answer != IDYES) {
-        return;
+}
+
+void TArchDialog::ShowContextMenu(const QPoint& at) {
+    if (QTreeWidgetItem* item = tree_->itemAt(at)) {
+        tree_->setCurrentItem(item);
     }
-    if (!QFile::remove(path)) {
-        MessageBox(QStringLiteral("Can't delete file\n\t   %1").arg(name), "Plumora",
-                   MessageIcon::Warning);
-        return;
-    }
-    // The metadata kept beside the recording while it was made goes with it.
-    const std::string recovery = RecFile::RecoveryPath(QFile::encodeName(path).toStdString());
-    if (!recovery.empty()) {
-        QFile::remove(QFile::decodeName(QByteArray::fromStdString(recovery)));
-    }
-    QTreeWidgetItem* item = selected.front();
-    item->setText(0, QString());
-    item->setData(0, kFileNameRole, QString());
+    const bool recording = !SelectedRecording().isEmpty();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction("&Play", this, &TArchDialog::Play)->setEnabled(recording);
+    menu->addAction("&Info", this, &TArchDialog::Info)->setEnabled(recording);
+    menu->addAction("&Delete", this, &TArchDialog::Delete)->setEnabled(recording);
+    menu->addSeparator();
+    menu->addAction("Open containing &folder", this, &TArchDialog::OpenContainingFolder);
+    menu->popup(tree_->viewport()->mapToGlobal(at));
 }
 
 // --- Messages ----------------------------------------------------------------------
@@ -582,7 +389,9 @@ bool TArchDialog::event(QEvent* event) {
                 tree_->setFocus();
                 break;
             case WM_AUDIO_PROGRESS:
-                OnProgress();
+                // Players post to the player control; an old message may
+                // still come here.
+                PostMessage(player_, WM_AUDIO_PROGRESS);
                 break;
             case WM_COMMAND:
                 OnCommand(static_cast<unsigned>(m->wParam));
@@ -598,6 +407,10 @@ bool TArchDialog::event(QEvent* event) {
 void TArchDialog::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1 && help_) {
         help_();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+        Delete();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,31 +1,36 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
-#include <memory>
 
 #include "archive/archive_listing.h"
 #include "archive/playback_position.h"
 #include "archive/recording_info.h"
-#include "platform/wave_format.h"
 
+class ArchivePlayer;
 class ArchiveTree;
 class PositionSlider;
+class QFileSystemWatcher;
 class QLabel;
 class QPushButton;
-class QTreeWidgetItem;
 class SMeter;
 class SPlay;
 struct RecordingFileSettings;
 struct SoundDeviceSettings;
 
 // The Archive tab: the recordings of the recording directory as a tree of
-// groups, with a player (Play/Stop, position slider and text, level meter),
-// the details of a recording, deleting and dragging recordings out.
+// groups (ArchiveTree), with a player (ArchivePlayer: Play/Stop, position
+// slider and text, level meter), the details of a recording, deleting
+// (DeleteRecording), a context menu and dragging recordings out. Files that
+// other programs add or remove show up while the tab is shown.
 class TArchDialog : public QWidget {
     Q_OBJECT
   public:
+    // How long the directory must stay quiet before the tree is rebuilt.
+    static constexpr int kWatchQuietMs = 300;
+
     // files: the recording directory; sound: the output device. Both are
     // read whenever they are needed, so changed settings apply at once.
     TArchDialog(const RecordingFileSettings& files, const SoundDeviceSettings& sound,
@@ -39,12 +44,12 @@ class TArchDialog : public QWidget {
         isRecording_ = std::move(check);
     }
     // Called with each recording that is opened (the recent-recordings list).
-    void SetOpenedHook(std::function<void(const QString& path)> hook) { opened_ = std::move(hook); }
+    void SetOpenedHook(std::function<void(const QString& path)> hook);
     // Called for F1.
     void SetHelpHook(std::function<void()> hook) { help_ = std::move(hook); }
 
-    // Rebuilds the tree and selects the recording playing, else the one
-    // selected before.
+    // Rebuilds the tree; open groups stay open, and the recording playing,
+    // else the one selected before, is selected again.
     void RefreshArchive();
     // Opens the recording (from the recent-recordings list) and plays it.
     void OpenRecording(const QString& path);
@@ -54,15 +59,19 @@ class TArchDialog : public QWidget {
     void Toggle();
     void SeekBy(SeekUnit unit, bool forward);
     void Info();
+    // Asks, then deletes the selected recording.
     void Delete();
+    // The containing folder of the selected recording in the file manager.
+    void OpenContainingFolder();
 
     // Full path of the selected recording; empty for a group, no selection,
     // or a file that is gone.
     QString SelectedRecording() const;
-    bool playing() const { return playing_; }
-    SPlay* player() const { return player_.get(); }
-    const RecordingInfo& recordingInfo() const { return info_; }
+    bool playing() const;
+    SPlay* player() const;
+    const RecordingInfo& recordingInfo() const;
     QString positionText() const;
+    ArchivePlayer& playerControl() const { return *player_; }
 
     ArchiveTree* tree() const { return tree_; }
     QPushButton* playButton() const { return play_; }
@@ -77,30 +86,20 @@ class TArchDialog : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    QString PathOfItem(QTreeWidgetItem* item) const;
-    bool OpenPath(const QString& path);
-    bool OpenSelectedRecording();
-    bool SelectedIsPlayerFile() const;
-    void DiscardPlayer();
-    void UpdatePosition();
-    void UpdateMeter();
-    void ShowPlaying(bool playing);
-    void Select(const QString& path);
+    void ShowPlaying();
+    void ShowPosition(const QString& text, int sliderValue);
+    void ShowLevel(bool on, int left, int right);
     void OnSelectionChanged();
-    void OnProgress();
+    bool SelectedIsPlayerFile() const;
     void OnCommand(unsigned id);
-    // Slider notifications.
-    void OnLineStep(bool forward, Qt::KeyboardModifiers modifiers);
-    void OnScrollStart();
-    void OnScrollMove(int value);
-    void OnScrollEnd();
     void OnSliderAction(int action);
+    void ShowContextMenu(const QPoint& at);
+    void WatchDirectory();
+    void OnDirectoryChanged();
 
     const RecordingFileSettings& files_;
-    const SoundDeviceSettings& sound_;
     ArchiveEventLookup events_;
     std::function<bool(const QString&)> isRecording_;
-    std::function<void(const QString&)> opened_;
     std::function<void()> help_;
 
     ArchiveTree* tree_;
@@ -111,14 +110,11 @@ class TArchDialog : public QWidget {
     PositionSlider* slider_;
     QLabel* position_;
     SMeter* meter_;
+    ArchivePlayer* player_;
+    QFileSystemWatcher* watcher_;
+    QTimer watchQuiet_;
 
-    std::unique_ptr<SPlay> player_;
-    WaveFormat playedFormat_;  // the PCM the player sends to the device
-    RecordingInfo info_;
-    bool playing_ = false;
     bool refreshing_ = false;
-    bool moved_ = false;       // the thumb moved while dragging
-    bool wasPlaying_ = false;  // playing when the drag began
     bool scrolling_ = false;
-    int lastPeak_ = -1;
+    bool filled_ = false;  // the tree was filled once
 };

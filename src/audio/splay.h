@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -53,7 +54,11 @@ class SPlay {
 
     // The last played buffer, for the level meter.
     QByteArray GetLastBuffer() const { return lastBuffer_.Get(); }
+    // True once the output device failed (it moves no more data); Play()
+    // starts afresh. The owner got WM_AUDIO_PROGRESS when it happened.
+    bool DeviceFailed() const { return deviceFailed_.load(); }
 
   protected:
     LastBuffer lastBuffer_;
+    std::atomic<bool> deviceFailed_{false};
 };

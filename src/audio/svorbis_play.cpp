@@ -94,6 +94,9 @@ void SVorbisPlay::DeviceCallback(WaveMessage message, void* instance, WaveHeader
         static_cast<SVorbisPlay*>(instance)->Wake();
     } else if (message == WaveMessage::kDeviceError) {
         LogWarning("Wave output device failed, error %d", detail);
+        auto* player = static_cast<SVorbisPlay*>(instance);
+        player->deviceFailed_ = true;
+        PostMessage(player->owner_, WM_AUDIO_PROGRESS);
     }
 }
 
@@ -110,6 +113,7 @@ bool SVorbisPlay::Play() {
     if (device_) {
         return true;
     }
+    deviceFailed_ = false;
     const WaveDeviceChoice choice =
         ChooseWaveDevice(WaveDirection::kOutput, deviceName_, NameMatch::kIgnoreCase);
     deviceNumber_ = choice.number;

@@ -55,6 +55,9 @@ void SWaveOut::DeviceCallback(WaveMessage message, void* instance, WaveHeader* h
         static_cast<SWaveOut*>(instance)->Wake();
     } else if (message == WaveMessage::kDeviceError) {
         LogWarning("Wave output device failed, error %d", detail);
+        auto* player = static_cast<SWaveOut*>(instance);
+        player->deviceFailed_ = true;
+        PostMessage(player->owner_, WM_AUDIO_PROGRESS);
     }
 }
 
@@ -72,6 +75,7 @@ bool SWaveOut::Play() {
     if (device_) {
         return true;
     }
+    deviceFailed_ = false;
     const WaveDeviceChoice choice =
         ChooseWaveDevice(WaveDirection::kOutput, deviceName_, NameMatch::kIgnoreCase);
     deviceNumber_ = choice.number;

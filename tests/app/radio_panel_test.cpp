@@ -15,14 +15,16 @@ class RadioPanelTest : public ::testing::Test {
         panel_->SetUp();
     }
     void Apply(uint32_t flags, const QByteArray& tune = {}) {
-        actions_.flags = flags;
-        actions_.SetTuneText(tune);
+        ActionBlock block;
+        block.flags = flags;
+        block.SetTuneText(tune);
+        actions_.Push(block);
         panel_->ApplyActions();
     }
 
     ScopedXdgDirs dirs_;
     SettingsRecords settings_;
-    ActionBlock actions_;
+    ActionInbox actions_;
     bool debug_ = false;
     std::unique_ptr<TAppDialog> panel_;
 };

@@ -98,7 +98,7 @@ class RadioPanelWidgetTest : public ::testing::Test {
 
     ScopedXdgDirs dirs_;
     SettingsRecords settings_;
-    ActionBlock actions_;
+    ActionInbox actions_;
     RecordingRadio::Log log_;
     bool hasAm_ = false;
     bool stepsVolume_ = false;

@@ -122,7 +122,7 @@ class RecordControlTest : public ::testing::Test {
     MessageBoxRecorder messages_;
     FakeClock clock_;
     SettingsRecords settings_;
-    ActionBlock actions_;
+    ActionInbox actions_;
     RecentRecordings recent_{listDir_.filePath("recent.ini")};
     std::unique_ptr<TAppDialog> panel_;
 };

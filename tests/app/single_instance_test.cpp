@@ -11,7 +11,10 @@ class InstanceServerTest : public ::testing::Test {
   protected:
     InstanceServerTest()
         : server_({[this](const ActionBlock& b) { received_.push_back(b); },
-                   [this] { ++broughtToFront_; },
+                   [this](const QByteArray& token) {
+                       ++broughtToFront_;
+                       token_ = token;
+                   },
                    [this](int group) {
                        lastGroup_ = group;
                        return 15;
@@ -32,6 +35,7 @@ class InstanceServerTest : public ::testing::Test {
     InstanceServer server_;
     std::vector<ActionBlock> received_;
     int broughtToFront_ = 0;
+    QByteArray token_;
     int lastGroup_ = 0;
 };
 
@@ -63,8 +67,9 @@ TEST_F(InstanceServerTest, UnterminatedTuneTextIsCutAtItsField) {
 }
 
 TEST_F(InstanceServerTest, RestoreAndTunerRequestsReachTheirHandlers) {
-    EXPECT_EQ(Send(WM_TRAY_RESTORE, 0), 0);
+    EXPECT_EQ(Send(WM_TRAY_RESTORE, 0, "activation-token-1"), 0);
     EXPECT_EQ(broughtToFront_, 1);
+    EXPECT_EQ(token_, "activation-token-1") << "the second start's token is passed on";
     EXPECT_EQ(Send(WM_TUNER_ARBITRATION, 4), 15);
     EXPECT_EQ(lastGroup_, 4);
 }

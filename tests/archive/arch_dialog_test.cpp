@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -392,6 +393,89 @@ TEST_F(ArchDialogTest, DeleteAsksAndRefusesFilesInUse) {
     EXPECT_EQ(ItemOf("News_2.wav")->parent()->childCount(), 1);
 }
 
+// The question stays open while a recording ends and the tree is rebuilt
+// (every item freed); Yes then deletes the file it asked about and blanks
+// that file's new row. The Delete key asks as the button does.
+TEST_F(ArchDialogTest, DeleteActsOnThePathAfterARebuildDuringTheQuestion) {
+    RecordWave("News_1.wav", 0.3, false);
+    RecordWave("News_2.wav", 0.3, false);
+    Activate();
+    SelectFile("News_1.wav");
+    QStringList asked;
+    const MessageBoxHandler previous =
+        SetMessageBoxHandler([&](const QString& text, const QString&, MessageIcon, MessageButtons) {
+            asked << text;
+            RecordWave("News_3.wav", 0.2, false);  // a recording ends meanwhile
+            archive.RefreshArchive();
+            return IDYES;
+        });
+    QTest::keyClick(archive.tree(), Qt::Key_Delete);
+    SetMessageBoxHandler(previous);
+    EXPECT_EQ(asked, QStringList{"OK to delete file?\n\t   NEWS_1.WAV"});
+    EXPECT_FALSE(QFile::exists(PathOf("News_1.wav")));
+    EXPECT_TRUE(QFile::exists(PathOf("News_2.wav")));
+    ASSERT_NE(ItemOf("News_2.wav"), nullptr);
+    EXPECT_EQ(ItemOf("News_2.wav")->parent()->childCount(), 3) << "one blank row";
+    EXPECT_EQ(ItemOf("News_1.wav"), nullptr);
+}
+
+// An output device that fails while playing ends the playback: Play is
+// shown again and the user is told.
+TEST_F(ArchDialogTest, FailingOutputDeviceEndsPlaybackWithAMessage) {
+    RecordWave("News_1.wav", 3, false);
+    sound.waveOutDriver = AlsaTestDevices::kFailingPlayback;
+    Activate();
+    SelectFile("News_1.wav");
+    archive.playButton()->click();
+    ASSERT_TRUE(archive.playing());
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            LetWaitingMessagesRun();
+            return !archive.playing();
+        },
+        20000));
+    EXPECT_TRUE(archive.stopButton()->isHidden());
+    EXPECT_FALSE(archive.playButton()->isHidden());
+    EXPECT_EQ(LastMessage(), "Playback stopped: the sound output device failed.\n\t   NEWS_1.WAV");
+}
+
+// Open groups stay open over a rebuild; files other programs add or remove
+// show up while the tab is shown.
+TEST_F(ArchDialogTest, RefreshKeepsOpenGroupsAndFollowsTheDirectory) {
+    RecordWave("News_1.wav", 0.2, false);
+    RecordWave("Talk_1.wav", 0.2, false);
+    archive.show();
+    Activate();
+    ItemOf("News_1.wav")->parent()->setExpanded(true);
+    ItemOf("Talk_1.wav")->parent()->setExpanded(true);
+    SelectFile("Talk_1.wav");
+    QFile::copy(PathOf("News_1.wav"), PathOf("Jazz_1.wav"));
+    QFile::remove(PathOf("Talk_1.wav"));
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            LetWaitingMessagesRun();
+            return ItemOf("Jazz_1.wav") != nullptr && ItemOf("Talk_1.wav") == nullptr;
+        },
+        10000));
+    EXPECT_TRUE(ItemOf("News_1.wav")->parent()->isExpanded());
+    EXPECT_FALSE(ItemOf("Jazz_1.wav")->parent()->isExpanded());
+
+    // The context menu offers the four actions.
+    SelectFile("News_1.wav");
+    archive.tree()->customContextMenuRequested(
+        archive.tree()->visualItemRect(ItemOf("News_1.wav")).center());
+    auto* menu = archive.findChild<QMenu*>();
+    ASSERT_NE(menu, nullptr);
+    QStringList entries;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator()) {
+            entries << action->text();
+        }
+    }
+    EXPECT_EQ(entries, (QStringList{"&Play", "&Info", "&Delete", "Open containing &folder"}));
+    menu->close();
+}
+
 TEST_F(ArchDialogTest, DamagedAndVanishedFilesDoNothingHarmful) {
     RecordOgg("Good_1.ogg");
     QByteArray ogg;
@@ -415,6 +499,14 @@ TEST_F(ArchDialogTest, DamagedAndVanishedFilesDoNothingHarmful) {
         archive.Stop();
     }
     EXPECT_FALSE(archive.playing());
+    // A file that is no recording is named as such.
+    bool named = false;
+    for (const auto& call : messages.calls()) {
+        named = named || call.text ==
+                             "Can't play file\n\t   HEAD_1.WAV\nIt is damaged or not a "
+                             "recording.";
+    }
+    EXPECT_TRUE(named);
     // The Ogg recording was played and described.
     SelectFile("Good_1.ogg");
     archive.infoButton()->click();

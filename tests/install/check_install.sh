@@ -18,6 +18,7 @@ expected=(
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
   share/man/man1/plumora.1.gz
+  share/dbus-1/services/$id.service
 )
 sizes=(16 22 24 32 48 64 128 256)
 for s in "${sizes[@]}"; do
@@ -52,6 +53,10 @@ for action in 'Record:-r' 'StopRecording:-s' 'Mute:-q' 'Unmute:-n'; do
   grep -A2 -x "\[Desktop Action $name\]" "$entry" | grep -qx "Exec=plumora $switch" ||
     fail "desktop action $name"
 done
+service="$prefix/share/dbus-1/services/$id.service"
+grep -qx "Name=$id" "$service" || fail "bus activation name"
+grep -qx "Exec=$prefix/bin/plumora" "$service" ||
+  grep -qx "Exec=/.*/bin/plumora" "$service" || fail "bus activation Exec line"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" \
   "$prefix/share/metainfo/$id.metainfo.xml" || fail "metainfo launchable"
 

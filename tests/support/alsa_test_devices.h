@@ -22,6 +22,8 @@
 //   kFailingCapture   reads capture.raw, but every write of the plugin's
 //                     copy fails, so reading fails with an I/O error after
 //                     the first half second of data
+//   kFailingPlayback  writes to /dev/full: every write fails, so playing
+//                     fails with an I/O error
 //   kMissing          a listed device that cannot be opened: the device it
 //                     passes its data to does not exist
 //   "default"         reads default.raw, writes default_out.raw
@@ -31,6 +33,7 @@ class AlsaTestDevices {
     static constexpr const char* kPlayback = "plumora_playback";
     static constexpr const char* kPacedPlayback = "plumora_paced";
     static constexpr const char* kFailingCapture = "plumora_failing";
+    static constexpr const char* kFailingPlayback = "plumora_failing_out";
     static constexpr const char* kMissing = "plumora_missing";
 
     AlsaTestDevices() {
@@ -47,6 +50,7 @@ class AlsaTestDevices {
             Device(kPlayback, "Test playback", Path("playback.raw"), {}) +
             Device(kPacedPlayback, "Paced playback", Path("paced.fifo"), {}) +
             Device(kFailingCapture, "Failing capture", "/dev/full", Path("capture.raw")) +
+            Device(kFailingPlayback, "Failing playback", "/dev/full", {}) +
             Device("default", {}, Path("default_out.raw"), Path("default.raw")) +
             QStringLiteral(
                 "pcm.%1 {\n  type file\n  slave.pcm \"plumora_unplugged\"\n"

@@ -1,6 +1,6 @@
-#include "app/mpris_adaptors.h"
+#include "desktop/mpris_adaptors.h"
 
-#include "app/desktop_bus.h"
+#include "desktop/desktop_bus.h"
 #include "platform/desktop_identity.h"
 
 MprisRootAdaptor::MprisRootAdaptor(DesktopBus* bus) : QDBusAbstractAdaptor(bus), bus_(bus) {}
@@ -25,26 +25,37 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(DesktopBus* bus) : QDBusAbstractAdaptor(b
     connect(bus, &DesktopBus::seeked, this, &MprisPlayerAdaptor::Seeked);
 }
 
+const PlayerState& MprisPlayerAdaptor::State() const {
+    bus_->Refresh();
+    return bus_->state();
+}
+
 QString MprisPlayerAdaptor::playbackStatus() const {
-    return PlaybackStatus(bus_->state());
+    return PlaybackStatus(State());
 }
 
 QVariantMap MprisPlayerAdaptor::metadata() const {
-    return PlayerMetadata(bus_->state());
+    return PlayerMetadata(State());
 }
 
 double MprisPlayerAdaptor::volume() const {
-    return bus_->state().volume / 100.0;
+    return State().volume / 100.0;
+}
+
+void MprisPlayerAdaptor::setVolume(double volume) {
+    bus_->SetVolume(volume);
 }
 
 qlonglong MprisPlayerAdaptor::position() const {
-    // Position is read on demand, so it is read afresh.
-    bus_->Refresh();
-    return bus_->state().archivePlaying ? bus_->state().positionUs : 0;
+    return State().archiveOpen ? State().positionUs : 0;
 }
 
 bool MprisPlayerAdaptor::canGoNext() const {
-    return !bus_->state().archivePlaying;
+    return !State().archiveOpen;
+}
+
+bool MprisPlayerAdaptor::canSeek() const {
+    return State().archiveOpen;
 }
 
 void MprisPlayerAdaptor::Next() {
@@ -71,8 +82,13 @@ void MprisPlayerAdaptor::Play() {
     bus_->Play();
 }
 
-void MprisPlayerAdaptor::Seek(qlonglong) {}
+void MprisPlayerAdaptor::Seek(qlonglong offsetUs) {
+    bus_->Seek(offsetUs);
+}
 
-void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath&, qlonglong) {}
+void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath& trackId, qlonglong positionUs) {
+    bus_->SetPosition(trackId.path(), positionUs);
+}
 
+// Recordings are opened in the archive, not by address.
 void MprisPlayerAdaptor::OpenUri(const QString&) {}

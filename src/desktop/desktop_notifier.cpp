@@ -1,4 +1,4 @@
-#include "app/desktop_notifier.h"
+#include "desktop/desktop_notifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -20,8 +20,8 @@ QString Body(const QString& text) {
 
 }  // namespace
 
-DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, std::function<void()> show,
-                                 QObject* parent)
+DesktopNotifier::DesktopNotifier(const QDBusConnection& bus,
+                                 std::function<void(const QByteArray&)> show, QObject* parent)
     : QObject(parent), bus_(bus), show_(std::move(show)) {
     if (!bus_.isConnected()) {
         return;
@@ -30,6 +30,8 @@ DesktopNotifier::DesktopNotifier(const QDBusConnection& bus, std::function<void(
                  SLOT(OnActionInvoked(uint, QString)));
     bus_.connect(kService, kPath, kInterface, "NotificationClosed", this,
                  SLOT(OnClosed(uint, uint)));
+    bus_.connect(kService, kPath, kInterface, "ActivationToken", this,
+                 SLOT(OnActivationToken(uint, QString)));
 }
 
 void DesktopNotifier::OnRecordingStarted(int event, const QString& eventName,
@@ -76,11 +78,23 @@ void DesktopNotifier::Notify(const QString& summary, const QString& body) {
 }
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& action) {
+    const auto token = tokens_.find(id);
+    const QByteArray tokenText = token != tokens_.end() ? token->second : QByteArray();
+    if (token != tokens_.end()) {
+        tokens_.erase(token);
+    }
     if (shown_.count(id) != 0 && (action == kShowAction || action == "default") && show_) {
-        show_();
+        show_(tokenText);
     }
 }
 
 void DesktopNotifier::OnClosed(uint id, uint) {
     shown_.erase(id);
+    tokens_.erase(id);
+}
+
+void DesktopNotifier::OnActivationToken(uint id, const QString& token) {
+    if (shown_.count(id) != 0) {
+        tokens_[id] = token.toUtf8();
+    }
 }

@@ -1,18 +1,30 @@
-#include "app/desktop_bus.h"
+#include "desktop/desktop_bus.h"
 
 #include <QDBusMessage>
 #include <QStringList>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
 
-#include "app/command_ids.h"
-#include "app/control_adaptor.h"
-#include "app/mpris_adaptors.h"
+#include "desktop/control_adaptor.h"
+#include "desktop/mpris_adaptors.h"
 #include "platform/desktop_identity.h"
 
 namespace {
 
-constexpr int kPollMs = 500;
 constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
 constexpr const char* kControlName = desktop::kApplicationId;
+
+void SendChanges(QDBusConnection& bus, const char* path, const char* interface,
+                 const QVariantMap& changed) {
+    if (changed.isEmpty()) {
+        return;
+    }
+    QDBusMessage signal =
+        QDBusMessage::createSignal(path, "org.freedesktop.DBus.Properties", "PropertiesChanged");
+    signal << QString(interface) << changed << QStringList();
+    bus.send(signal);
+}
 
 }  // namespace
 
@@ -22,8 +34,6 @@ DesktopBus::DesktopBus(Hooks hooks, QObject* parent)
     new MprisPlayerAdaptor(this);
     controlObject_ = new QObject(this);
     new ControlAdaptor(controlObject_, this);
-    poll_.setInterval(kPollMs);
-    connect(&poll_, &QTimer::timeout, this, &DesktopBus::Refresh);
 }
 
 DesktopBus::~DesktopBus() {
@@ -59,7 +69,6 @@ bool DesktopBus::Start(const QDBusConnection& bus) {
         return false;
     }
     started_ = true;
-    poll_.start();
     return true;
 }
 
@@ -74,8 +83,11 @@ void DesktopBus::Refresh() {
     }
 }
 
-void DesktopBus::RefreshSoon() {
-    QTimer::singleShot(0, this, &DesktopBus::Refresh);
+void DesktopBus::AnnounceSeek(qint64 positionUs) {
+    Refresh();
+    if (started_) {
+        emit seeked(positionUs);
+    }
 }
 
 void DesktopBus::AnnounceChanges(const PlayerState& before) {
@@ -90,27 +102,12 @@ void DesktopBus::AnnounceChanges(const PlayerState& before) {
     if (before.volume != state_.volume) {
         player["Volume"] = state_.volume / 100.0;
     }
-    if (before.archivePlaying != state_.archivePlaying) {
-        player["CanGoNext"] = !state_.archivePlaying;
-        player["CanGoPrevious"] = !state_.archivePlaying;
+    if (before.archiveOpen != state_.archiveOpen) {
+        player["CanGoNext"] = !state_.archiveOpen;
+        player["CanGoPrevious"] = !state_.archiveOpen;
+        player["CanSeek"] = state_.archiveOpen;
     }
-    // Jumps of the position (not its steady run) are told as a seek.
-    if (state_.archivePlaying && before.archivePlaying &&
-        before.archivePath == state_.archivePath &&
-        (state_.positionUs < before.positionUs ||
-         state_.positionUs > before.positionUs + 5 * 1000 * 1000)) {
-        emit seeked(state_.positionUs);
-    }
-    auto send = [this](const char* interface, const QVariantMap& changed) {
-        if (changed.isEmpty()) {
-            return;
-        }
-        QDBusMessage signal = QDBusMessage::createSignal(
-            kMprisPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
-        signal << QString(interface) << changed << QStringList();
-        bus_.send(signal);
-    };
-    send(kPlayerInterface, player);
+    SendChanges(bus_, kMprisPath, kPlayerInterface, player);
 
     QVariantMap control;
     if (before.muted != state_.muted) {
@@ -125,29 +122,32 @@ void DesktopBus::AnnounceChanges(const PlayerState& before) {
     if (before.station != state_.station) {
         control["Station"] = state_.station;
     }
-    if (!control.isEmpty()) {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            kControlPath, "org.freedesktop.DBus.Properties", "PropertiesChanged");
-        signal << QString(kControlInterface) << control << QStringList();
-        bus_.send(signal);
-    }
+    SendChanges(bus_, kControlPath, kControlInterface, control);
 }
 
-void DesktopBus::Command(unsigned id) {
+void DesktopBus::Command(BusCommand command) {
     if (hooks_.command) {
-        hooks_.command(id);
+        hooks_.command(command);
     }
-    RefreshSoon();
 }
 
-void DesktopBus::Hand(uint32_t actionFlags, const QString& tuneText) {
-    ActionBlock block;
-    block.flags = actionFlags;
-    block.SetTuneText(tuneText.toLocal8Bit());
-    if (hooks_.actions) {
-        hooks_.actions(block);
+void DesktopBus::Hand(RadioAction action) {
+    if (hooks_.act) {
+        hooks_.act(action, QString());
     }
-    RefreshSoon();
+}
+
+void DesktopBus::Act(RadioAction action, const QString& tuneText, const QDBusMessage& call) {
+    std::optional<BusRefusal> refusal;
+    if (hooks_.act) {
+        refusal = hooks_.act(action, tuneText);
+    } else {
+        refusal = BusRefusal{"org.freedesktop.DBus.Error.NotSupported", "Not supported"};
+    }
+    if (refusal) {
+        call.setDelayedReply(true);
+        bus_.send(call.createErrorReply(refusal->error, refusal->message));
+    }
 }
 
 void DesktopBus::TogglePlay() {
@@ -155,14 +155,14 @@ void DesktopBus::TogglePlay() {
     if (state_.archivePlaying) {
         StopPlaying();
     } else {
-        Hand(state_.muted ? kActionFlagUnmute : kActionFlagMute);
+        Hand(state_.muted ? RadioAction::kUnmute : RadioAction::kMute);
     }
 }
 
 void DesktopBus::Play() {
     Refresh();
     if (!state_.archivePlaying && state_.muted) {
-        Hand(kActionFlagUnmute);
+        Hand(RadioAction::kUnmute);
     }
 }
 
@@ -171,28 +171,53 @@ void DesktopBus::Pause() {
     if (state_.archivePlaying) {
         StopPlaying();
     } else if (!state_.muted) {
-        Hand(kActionFlagMute);
+        Hand(RadioAction::kMute);
     }
 }
 
 void DesktopBus::StopPlaying() {
     Refresh();
     if (state_.archivePlaying) {
-        if (hooks_.archiveCommand) {
-            hooks_.archiveCommand(cmd::kStopPlayback);
-        }
-        RefreshSoon();
+        Command(BusCommand::kStopPlayback);
     } else if (!state_.muted) {
-        Hand(kActionFlagMute);
+        Hand(RadioAction::kMute);
     }
 }
 
 void DesktopBus::Next() {
-    Command(cmd::kNextPreset);
+    Command(BusCommand::kNextPreset);
 }
 
 void DesktopBus::Previous() {
-    Command(cmd::kPreviousPreset);
+    Command(BusCommand::kPreviousPreset);
+}
+
+void DesktopBus::SetVolume(double volume) {
+    if (!hooks_.setVolume || std::isnan(volume)) {
+        return;
+    }
+    // Below 0 is 0; the radio goes no louder than its full volume.
+    const int percent = static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100.0));
+    hooks_.setVolume(percent);
+    Refresh();
+}
+
+void DesktopBus::Seek(qint64 offsetUs) {
+    Refresh();
+    if (!state_.archiveOpen || !hooks_.seekTo) {
+        return;
+    }
+    const qint64 target = std::clamp<qint64>(state_.positionUs + offsetUs, 0, state_.lengthUs);
+    hooks_.seekTo(target);
+}
+
+void DesktopBus::SetPosition(const QString& trackId, qint64 positionUs) {
+    Refresh();
+    if (!state_.archiveOpen || !hooks_.seekTo || trackId != ArchiveTrackId(state_.archivePath) ||
+        positionUs < 0 || positionUs > state_.lengthUs) {
+        return;
+    }
+    hooks_.seekTo(positionUs);
 }
 
 void DesktopBus::Raise() {

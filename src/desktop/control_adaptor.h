@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QDBusAbstractAdaptor>
+#include <QDBusMessage>
 #include <QString>
 
 class DesktopBus;
+struct PlayerState;
 
 // com.quillmoor.Plumora.Control: what a second start can hand over (mute,
-// unmute, record, stop, tune), the tune and volume steps, and the state.
+// unmute, record, stop, tune), the tune and volume steps, and the state. A
+// request that cannot be done gets an error reply.
 class ControlAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.quillmoor.Plumora.Control")
@@ -23,17 +26,19 @@ class ControlAdaptor : public QDBusAbstractAdaptor {
     QString station() const;
 
   public slots:
-    void Mute();
-    void Unmute();
-    void Record();
-    void Stop();
+    void Mute(const QDBusMessage& call);
+    void Unmute(const QDBusMessage& call);
+    void Record(const QDBusMessage& call);
+    void Stop(const QDBusMessage& call);
     // The text of the tune switch: "89.5", "54a" (AM) or an FM preset name.
-    void Tune(const QString& station);
+    void Tune(const QString& station, const QDBusMessage& call);
     void TuneUp();
     void TuneDown();
     void VolumeUp();
     void VolumeDown();
 
   private:
+    const PlayerState& State() const;
+
     DesktopBus* bus_;
 };

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 
 class DesktopBus;
+struct PlayerState;
 
 // org.mpris.MediaPlayer2: the program as a whole.
 class MprisRootAdaptor : public QDBusAbstractAdaptor {
@@ -34,12 +35,14 @@ class MprisRootAdaptor : public QDBusAbstractAdaptor {
     void Quit();
 
   private:
+    const PlayerState& State() const;
+
     DesktopBus* bus_;
 };
 
 // org.mpris.MediaPlayer2.Player: the radio (play = on, pause = muted, next
-// and previous = the presets of the bank), or the recording the archive
-// plays.
+// and previous = the presets of the bank, volume = the radio's volume), or
+// the recording the archive has open (seek and position within it).
 class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -64,11 +67,11 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void setRate(double) {}
     QVariantMap metadata() const;
     double volume() const;
-    void setVolume(double) {}  // the radio's volume moves in steps only
+    void setVolume(double volume);
     qlonglong position() const;
     bool canGoNext() const;
     bool canGoPrevious() const { return canGoNext(); }
-    bool canSeek() const { return false; }
+    bool canSeek() const;
     bool canControl() const { return true; }
 
   public slots:
@@ -86,5 +89,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     void Seeked(qlonglong positionUs);
 
   private:
+    const PlayerState& State() const;
+
     DesktopBus* bus_;
 };

@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <QVariantMap>
 
-#include "app/desktop_notifier.h"
+#include "desktop/desktop_notifier.h"
 #include "support/private_session_bus.h"
 
 // A notification server that keeps what it is sent.
@@ -32,6 +32,7 @@ class FakeNotificationServer : public QDBusAbstractAdaptor {
   signals:
     void ActionInvoked(uint id, const QString& action);
     void NotificationClosed(uint id, uint reason);
+    void ActivationToken(uint id, const QString& token);
 };
 
 namespace {
@@ -76,7 +77,11 @@ class DesktopNotifierTest : public ::testing::Test {
 TEST_F(DesktopNotifierTest, ScheduledRecordingsAreAnnouncedWithTheirEventAndFile) {
     StartServer();
     int shown = 0;
-    DesktopNotifier notifier(client_, [&] { ++shown; });
+    QByteArray token;
+    DesktopNotifier notifier(client_, [&](const QByteArray& given) {
+        token = given;
+        ++shown;
+    });
     notifier.OnRecordingStarted(-1, "", "/rec/manual.wav");
     notifier.OnRecordingStarted(2, "News", "/rec/News_0730.mp3");
     notifier.OnRecordingEnded(2, "News", "/rec/News_0730.mp3");
@@ -96,14 +101,16 @@ TEST_F(DesktopNotifierTest, ScheduledRecordingsAreAnnouncedWithTheirEventAndFile
         EXPECT_EQ(sent.hints["desktop-entry"].toString(), "com.quillmoor.Plumora");
     }
 
-    // The user clicks "Show" on our notification; another program's id or
-    // action does nothing.
+    // The user clicks "Show" on our notification; the server sends the
+    // activation token first. Another program's id or action does nothing.
     emit fake_->ActionInvoked(7, "show");
     emit fake_->ActionInvoked(101, "dismiss");
+    emit fake_->ActivationToken(101, "token-of-the-click");
     emit fake_->ActionInvoked(101, "show");
     EXPECT_TRUE(WaitFor([&] { return shown == 1; }));
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(token, "token-of-the-click");
 
     emit fake_->NotificationClosed(102, 2);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 200);
@@ -114,13 +121,13 @@ TEST_F(DesktopNotifierTest, ScheduledRecordingsAreAnnouncedWithTheirEventAndFile
 
 TEST_F(DesktopNotifierTest, WithoutANotificationServiceNothingShowsAndNothingBreaks) {
     int shown = 0;
-    DesktopNotifier notifier(client_, [&] { ++shown; });
+    DesktopNotifier notifier(client_, [&](const QByteArray&) { ++shown; });
     EXPECT_TRUE(notifier.enabled());
     notifier.OnRecordingStarted(1, "News", "/rec/News.wav");
     QCoreApplication::processEvents(QEventLoop::AllEvents, 300);
     EXPECT_EQ(shown, 0);
 
-    DesktopNotifier offline(QDBusConnection(QString()), [&] { ++shown; });
+    DesktopNotifier offline(QDBusConnection(QString()), [&](const QByteArray&) { ++shown; });
     EXPECT_FALSE(offline.enabled());
     offline.OnRecordingFailed(1, "News", "no device");
 }
