@@ -77,6 +77,8 @@ int App::Run() {
                          &DesktopNotifier::OnRecordingEnded);
         QObject::connect(records, &RecordControl::recordingFailed, notifier_.get(),
                          &DesktopNotifier::OnRecordingFailed);
+        QObject::connect(records, &RecordControl::recordingLimited, notifier_.get(),
+                         &DesktopNotifier::OnRecordingLimited);
     }
 
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),

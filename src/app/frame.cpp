@@ -347,8 +347,26 @@ void SDIDecFrame::closeEvent(QCloseEvent* event) {
     }
 
     if (closes) {
-        // A recording that runs ends now, complete and tagged.
-        radio_->recordControl()->EndRecording();
+        RecordControl* records = radio_->recordControl();
+        if (records->state() != RecordState::kIdle || !records->settled()) {
+            // A recording under way ends completely first, without waiting
+            // here; the close goes on once it has.
+            event->ignore();
+            if (!closeWaiting_) {
+                closeWaiting_ = true;
+                connect(
+                    records, &RecordControl::readyToExit, this,
+                    [this] {
+                        tray_.reset();
+                        hide();
+                        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit,
+                                                  Qt::QueuedConnection);
+                    },
+                    Qt::SingleShotConnection);
+                records->RequestExit();
+            }
+            return;
+        }
         tray_.reset();
         event->accept();
         QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -77,6 +77,8 @@ class SDIDecFrame : public QMainWindow {
     StateIconPair icons_;
     QPointer<AboutDlg> about_;
     bool exitFlag_ = false;
+    // A close waits for the recording to end (RecordControl::readyToExit).
+    bool closeWaiting_ = false;
 
     std::thread delayedHide_;
     AutoResetEvent cancelDelayedHide_;

@@ -59,14 +59,15 @@ class ProgramTest : public ::testing::Test {
         }
     }
 
-    void StartFirst(const QStringList& arguments = {}) {
+    void StartFirst(const QStringList& arguments = {},
+                    const char* captureDevice = AlsaTestDevices::kCapture) {
         QDir().mkpath(dirs_.configHome());
         QFile userDirs(dirs_.configHome() + "/user-dirs.dirs");
         ASSERT_TRUE(userDirs.open(QIODevice::WriteOnly));
         userDirs.write("XDG_MUSIC_DIR=\"" + MusicDir().toUtf8() + "\"\n");
         userDirs.close();
         QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
-        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
+        user.setValue("WaveInDriver", captureDevice);
         first_.setProcessEnvironment(environment_);
         first_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         first_.start(program_, arguments);
@@ -119,6 +120,23 @@ TEST_F(ProgramTest, SecondStartHandsItsActionsOverAndExitsWithTheAnswer) {
     QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
     EXPECT_EQ(user.value("Mute").toByteArray(), QByteArray(1, 1));
     EXPECT_EQ(user.value("Frequency").toString(), "95.5000");
+}
+
+// The open of a capture device that never answers runs beside the program:
+// a termination during it ends the program in time, cleanly.
+TEST_F(ProgramTest, TerminationWhileTheCaptureDeviceDoesNotAnswerEndsWithinTenSeconds) {
+    StartFirst({}, AlsaTestDevices::kSilentCapture);
+    EXPECT_EQ(RunSecond({"/r"}), 1);
+    QThread::msleep(500);
+    QElapsedTimer clock;
+    clock.start();
+    first_.terminate();
+    ASSERT_TRUE(first_.waitForFinished(10000));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(first_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first_.exitCode(), 0);
+    EXPECT_TRUE(Log().contains("did not answer within")) << Log().toStdString();
+    EXPECT_TRUE(Log().contains("exit program\r\n"));
 }
 
 TEST_F(ProgramTest, RecordAndStopFromASecondStartLeaveATaggedRecordingInTheMusicFolder) {
@@ -245,7 +263,7 @@ TEST_F(ProgramTest, UnderXTheKeyboardRecordsAndStops) {
     userDirs.close();
     {
         QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
-        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
+        user.setValue("WaveInDriver", captureDevice);
         user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
     }
     QProcessEnvironment x = environment_;
