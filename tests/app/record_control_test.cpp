@@ -21,6 +21,7 @@
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
 #include "app/record_progress.h"
+#include "app/recorder_factory.h"
 #include "app/recording_items.h"
 #include "app/settings_records.h"
 #include "audio/smeter.h"
@@ -98,6 +99,43 @@ TEST(RecordProgressView, DrawsOnlyWhatChanged) {
     EXPECT_EQ(progress.statusUpdates(), 4);
     progress.End();
     EXPECT_TRUE(sink.meter.isHidden());
+}
+
+TEST(RecorderForTheDefaultFormat, KindFileFormatAndCaptureFormat) {
+    AudioFormatSettings formats;
+    formats.waveFormat = WaveFormat::Pcm(1, 22050, 16);
+    formats.vorStereo = false;
+    formats.vorSampleRate = 32000;
+    formats.vorBitRate = 96000;
+    struct Case {
+        int defaultFormat;
+        RecorderPlan::Kind kind;
+        uint16_t tag;
+        uint16_t channels;
+        uint32_t rate;
+    };
+    const Case cases[] = {
+        {kFormatWav, RecorderPlan::kStream, WaveFormat::kTagPcm, 1, 22050},
+        {kFormatMp3, RecorderPlan::kStream, WaveFormat::kTagMpegLayer3, 1, 16000},
+        {kFormatVorbis, RecorderPlan::kVorbis, 0, 1, 32000},
+        {7, RecorderPlan::kStream, WaveFormat::kTagPcm, 1, 22050},  // unknown: WAV
+    };
+    for (const Case& c : cases) {
+        formats.defaultAudioFormat = c.defaultFormat;
+        const RecorderPlan plan = PlanRecorder(formats);
+        EXPECT_EQ(plan.kind, c.kind) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.formatTag, c.tag) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.channels, c.channels) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.samplesPerSec, c.rate) << c.defaultFormat;
+        EXPECT_EQ(plan.captureFormat.formatTag, WaveFormat::kTagPcm) << c.defaultFormat;
+        EXPECT_EQ(plan.captureFormat.bitsPerSample, 16) << c.defaultFormat;
+    }
+    formats.defaultAudioFormat = kFormatVorbis;
+    EXPECT_EQ(PlanRecorder(formats).fileFormat.avgBytesPerSec, 12000u);
+    // The built-in MP3 format lacks the codec's extra bytes; the plan has them.
+    formats.defaultAudioFormat = kFormatMp3;
+    ASSERT_TRUE(formats.mp3Format.extra.isEmpty());
+    EXPECT_FALSE(PlanRecorder(formats).fileFormat.extra.isEmpty());
 }
 
 TEST(RecordMetadataText, TitleAndTimecodeItem) {

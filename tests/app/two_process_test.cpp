@@ -263,7 +263,7 @@ TEST_F(ProgramTest, UnderXTheKeyboardRecordsAndStops) {
     userDirs.close();
     {
         QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
-        user.setValue("WaveInDriver", captureDevice);
+        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
         user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
     }
     QProcessEnvironment x = environment_;
