@@ -25,11 +25,12 @@ pcm.paced_capture {
   format "raw"
   file "/dev/null"
   infile "$work/capture.fifo"
+  hint { description "Paced capture" }
 }
 CONF
 mkdir -p "$work/config/Quillmoor" "$work/music" "$work/run"
 chmod 700 "$work/run"
-printf '[General]\nWaveInDriver=paced_capture\nDefaultAudioFormat=%s\n' "$format" \
+printf '[General]\nWaveInDriver=paced_capture\nDefaultAudioFormat=%s\nVendor=@ByteArray(\\x6)\n' "$format" \
     > "$work/config/Quillmoor/Loomstave.conf"
 printf 'XDG_MUSIC_DIR="%s/music"\n' "$work" > "$work/config/user-dirs.dirs"
 

@@ -79,7 +79,7 @@ TEST(RecordSequencer, RequestsArrivingInEveryStateAreTakenInOrder) {
          ""},
         {"exit during a stop waits for it, then nothing starts",
          {"start", "started", "stop", "exit", "start", "stopped", "start"},
-         {"BeginStart(hand)", "BeginStop(stop)", "ExitReady", "Dropped(start)", "Dropped(start)"},
+         {"BeginStart(hand)", "BeginStop(stop)", "Dropped(start)", "ExitReady", "Dropped(start)"},
          RecordState::kIdle,
          ""},
         {"exit during a start ends the new recording",
