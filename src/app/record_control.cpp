@@ -98,7 +98,6 @@ void RecordControl::StartEvent(int event) {
 }
 
 void RecordControl::StopEvent(int event) {
-    LogWarning("stop record");
     RecordRequest request;
     request.kind = RecordRequest::kStop;
     if (event != -1) {
@@ -388,6 +387,7 @@ void RecordControl::TellUser(const QString& text, const QString& caption) {
 // --- Stop ------------------------------------------------------------------------
 
 void RecordControl::BeginStop(const RecordRequest& request) {
+    LogWarning("stop record");
     stopRequest_ = request;
     view_.HideRecordButtons();
     if (!recorder_) {

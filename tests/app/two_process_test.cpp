@@ -68,6 +68,10 @@ class ProgramTest : public ::testing::Test {
         userDirs.close();
         QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
         user.setValue("WaveInDriver", captureDevice);
+        if (captureDevice != AlsaTestDevices::kCapture) {
+            user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
+        }
+        user.sync();  // before the program reads it
         first_.setProcessEnvironment(environment_);
         first_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         first_.start(program_, arguments);
