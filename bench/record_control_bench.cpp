@@ -1,6 +1,10 @@
-// Records a stretch of 44100 Hz 16-bit stereo in real time, as from a sound
-// card: an ALSA device (the file plugin on the null plugin) reads a named
-// pipe that a child process fills at the pace of a capture device. The
+// Records a stretch of 44100 Hz 16-bit stereo about in real time, as from a
+// sound card: an ALSA device (the file plugin on the null plugin) reads a
+// named pipe that a child process fills at the pace of a capture device.
+// The file plugin tops a short read of the pipe up with its null slave's
+// silence, so the device waits only while the pipe is empty and may run
+// somewhat ahead of real time; the reference programs reading the pipe
+// directly are paced exactly. The
 // radio panel records it through StartEvent and StopEvent in WAV, MP3 128
 // kbit/s and Vorbis 64 kbit/s, with the event loop running as in the
 // program; arecord, lame and oggenc take the same paced input. Reports CPU

@@ -3,7 +3,9 @@
 # that delivers 44100 Hz 16-bit stereo in real time (ALSA's file plugin
 # reading a named pipe that a pacer fills), and prints the CPU seconds per
 # hour of audio of the whole program and of its user-interface thread,
-# measured over SECONDS of a running recording.
+# measured over SECONDS of a running recording. (The file plugin tops a
+# short read of the pipe up with silence, so the capture waits only while
+# the pipe is empty: it runs near, not exactly at, real time.)
 #
 #   bench/record_program_cpu.sh PROGRAM [SECONDS] [FORMAT]
 #
