@@ -1,8 +1,10 @@
 #include "bench_support.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -81,6 +83,55 @@ double RunProgram(std::vector<std::string> args) {
         return -1;
     }
     return CpuSeconds(usage);
+}
+
+pid_t StartPacedFeed(const std::string& fifo, const std::string& pcm, int64_t bytes) {
+    const pid_t pid = fork();
+    if (pid != 0) {
+        return pid;
+    }
+    // The child: plain system calls only.
+    signal(SIGPIPE, SIG_IGN);
+    const int in = open(pcm.c_str(), O_RDONLY);
+    const int out = open(fifo.c_str(), O_WRONLY);
+    if (in < 0 || out < 0) {
+        _exit(1);
+    }
+    constexpr int64_t kPieceBytes = kRate / 50 * 4;  // 20 ms of 16-bit stereo
+    char piece[kPieceBytes];
+    timespec due{};
+    clock_gettime(CLOCK_MONOTONIC, &due);
+    for (int64_t done = 0; done < bytes;) {
+        const ssize_t got = read(in, piece, sizeof piece);
+        if (got <= 0) {
+            lseek(in, 0, SEEK_SET);
+            continue;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const ssize_t put = write(out, piece + at, static_cast<size_t>(got - at));
+            if (put <= 0) {
+                _exit(0);  // the reader has gone
+            }
+            at += put;
+        }
+        done += got;
+        due.tv_nsec += 20000000;
+        if (due.tv_nsec >= 1000000000) {
+            due.tv_nsec -= 1000000000;
+            ++due.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
+    }
+    _exit(0);
+}
+
+void EndPacedFeed(pid_t feeder) {
+    if (feeder <= 0) {
+        return;
+    }
+    kill(feeder, SIGTERM);
+    int status = 0;
+    waitpid(feeder, &status, 0);
 }
 
 }  // namespace bench

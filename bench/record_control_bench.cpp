@@ -1,25 +1,35 @@
-// Records a stretch of 44100 Hz 16-bit stereo from an ALSA device that
-// delivers it as fast as it is read (the file plugin on the null plugin)
-// through the radio panel's StartEvent and StopEvent in WAV, MP3 128 kbit/s
-// and Vorbis 64 kbit/s, and the same PCM through arecord, lame and oggenc;
-// reports CPU seconds per hour of audio, the ratios, and the share of the
-// user-interface thread (status line, meter, size limit).
+// Records a stretch of 44100 Hz 16-bit stereo about in real time, as from a
+// sound card: an ALSA device (the file plugin on the null plugin) reads a
+// named pipe that a child process fills at the pace of a capture device.
+// The file plugin tops a short read of the pipe up with its null slave's
+// silence, so the device waits only while the pipe is empty and may run
+// somewhat ahead of real time; the reference programs reading the pipe
+// directly are paced exactly. The
+// radio panel records it through StartEvent and StopEvent in WAV, MP3 128
+// kbit/s and Vorbis 64 kbit/s, with the event loop running as in the
+// program; arecord, lame and oggenc take the same paced input. Reports CPU
+// seconds per hour of audio, the ratios, and the user-interface thread's
+// share (status line, meter, size limit).
 //
 //   record_control_bench [--seconds N] [--dir FOLDER]
 //
-// N is the length of audio (default 3600). Files go to FOLDER (default: a
-// temporary folder) and are deleted.
+// N is the length of audio per run (default 60; six runs take 6 N seconds).
+// Files go to FOLDER (default: a temporary folder) and are deleted.
 
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +51,14 @@ using bench::kRate;
 using bench::RunProgram;
 using bench::SelfCpu;
 using bench::WritePcm;
+
+// The paced input: the pipe the device and the reference programs read,
+// and the PCM that goes into it.
+struct PacedInput {
+    std::string fifo;
+    std::string pcm;
+    int64_t bytes = 0;
+};
 
 double ThreadCpu() {
     timespec t{};
@@ -64,31 +82,59 @@ struct Figures {
     double uiCpu = -1;
 };
 
+// Runs the event loop until done() holds, looking every 200 ms.
+void RunUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    poll.start(200);
+    if (!done()) {
+        loop.exec();
+    }
+}
+
 // One recording by hand through the panel until `frames` are in.
-Figures RecordThroughPanel(SettingsRecords& settings, int format, int64_t frames) {
+Figures RecordThroughPanel(SettingsRecords& settings, int format, int64_t frames,
+                           const PacedInput& input) {
     settings.formats.defaultAudioFormat = format;
     ActionBlock actions;
     TAppDialog panel(settings, actions, false);
     panel.SetUp();
+    RecordControl& control = *panel.recordControl();
+    const pid_t feeder = bench::StartPacedFeed(input.fifo, input.pcm, input.bytes);
     const double cpu = SelfCpu();
     const double ui = ThreadCpu();
     panel.StartEvent(-1);
-    SRecord* recorder = panel.recordControl()->recorder();
+    RunUntil([&] { return control.settled(); });
+    SRecord* recorder = control.recorder();
     if (!panel.recording() || recorder == nullptr) {
+        bench::EndPacedFeed(feeder);
         return {};
     }
-    while (panel.recording() && FramesDone(recorder) < frames) {
-        LetWaitingMessagesRun();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    RunUntil([&] { return !panel.recording() || FramesDone(recorder) >= frames; });
     panel.StopEvent(-1);
-    return {SelfCpu() - cpu, ThreadCpu() - ui};
+    RunUntil([&] { return control.settled(); });
+    const Figures figures{SelfCpu() - cpu, ThreadCpu() - ui};
+    bench::EndPacedFeed(feeder);
+    return figures;
+}
+
+// A reference program reading the paced input.
+double RunPaced(const PacedInput& input, std::vector<std::string> args) {
+    const pid_t feeder = bench::StartPacedFeed(input.fifo, input.pcm, input.bytes);
+    const double cpu = RunProgram(std::move(args));
+    bench::EndPacedFeed(feeder);
+    return cpu;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    double seconds = 3600;
+    double seconds = 60;
     QString folder;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -117,10 +163,16 @@ int main(int argc, char** argv) {
     if (!configFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return 1;
     }
+    const QString fifo = dir.filePath("bench-record.fifo");
+    QFile::remove(fifo);
+    if (mkfifo(fifo.toLocal8Bit().constData(), 0600) != 0) {
+        std::fprintf(stderr, "cannot make %s\n", qPrintable(fifo));
+        return 1;
+    }
     configFile.write(QStringLiteral("pcm.%1 {\n  type file\n  slave.pcm { type null }\n"
                                     "  format \"raw\"\n  file \"/dev/null\"\n  infile \"%2\"\n"
                                     "  hint { description \"Benchmark capture\" }\n}\n")
-                         .arg(kDevice, pcm)
+                         .arg(kDevice, fifo)
                          .toUtf8());
     configFile.close();
     setenv("ALSA_CONFIG_PATH", config.toLocal8Bit().constData(), 1);
@@ -151,33 +203,39 @@ int main(int argc, char** argv) {
     settings.formats.vorSampleRate = static_cast<int>(kRate);
     settings.formats.vorBitRate = 64000;
 
-    const Figures wav = RecordThroughPanel(settings, kFormatWav, frames);
-    const Figures mp3 = RecordThroughPanel(settings, kFormatMp3, frames);
-    const Figures ogg = RecordThroughPanel(settings, kFormatVorbis, frames);
+    // The recorders read the pipe until they have `frames`; the feed goes a
+    // little beyond, so that the device never waits at the end.
+    const PacedInput input{fifo.toStdString(), pcm.toStdString(), (frames + kRate * 2) * 4};
+    const Figures wav = RecordThroughPanel(settings, kFormatWav, frames, input);
+    const Figures mp3 = RecordThroughPanel(settings, kFormatMp3, frames, input);
+    const Figures ogg = RecordThroughPanel(settings, kFormatVorbis, frames, input);
     QDir(dir.filePath("recordings")).removeRecursively();
 
-    QFile::resize(pcm, frames * 4);
+    // The reference programs read exactly `frames` from the pipe.
+    const PacedInput exact{fifo.toStdString(), pcm.toStdString(), frames * 4};
     const QString arecordOut = dir.filePath("bench-arecord.wav");
     const double arecord =
-        RunProgram({"arecord", "-q", "-D", kDevice, "-f", "S16_LE", "-c", "2", "-r", "44100", "-t",
-                    "wav", "-s", std::to_string(frames), arecordOut.toStdString()});
+        RunPaced(input, {"arecord", "-q", "-D", kDevice, "-f", "S16_LE", "-c", "2", "-r", "44100",
+                         "-t", "wav", "-s", std::to_string(frames), arecordOut.toStdString()});
     QFile::remove(arecordOut);
     const QString lameOut = dir.filePath("bench-lame.mp3");
-    const double lame = RunProgram({"lame", "--quiet", "-r", "-s", "44.1", "--bitwidth", "16",
-                                    "--signed", "--little-endian", "-m", "j", "--cbr", "-b", "128",
-                                    pcm.toStdString(), lameOut.toStdString()});
+    const double lame = RunPaced(exact, {"lame", "--quiet", "-r", "-s", "44.1", "--bitwidth", "16",
+                                         "--signed", "--little-endian", "-m", "j", "--cbr", "-b",
+                                         "128", fifo.toStdString(), lameOut.toStdString()});
     QFile::remove(lameOut);
     const QString oggOut = dir.filePath("bench-oggenc.ogg");
     const double oggenc =
-        RunProgram({"oggenc", "-Q", "-r", "-B", "16", "-C", "2", "-R", "44100", "-b", "64",
-                    "--managed", "-o", oggOut.toStdString(), pcm.toStdString()});
+        RunPaced(exact, {"oggenc", "-Q", "-r", "-B", "16", "-C", "2", "-R", "44100", "-b", "64",
+                         "--managed", "-o", oggOut.toStdString(), fifo.toStdString()});
     QFile::remove(oggOut);
     QFile::remove(pcm);
+    QFile::remove(fifo);
 
     auto ratio = [](double ours, double reference) {
         return reference > 0 && ours >= 0 ? ours / reference : 0.0;
     };
-    std::printf("%.0f s of 44100 Hz stereo; CPU seconds per hour of audio\n", seconds);
+    std::printf("%.0f s of 44100 Hz stereo fed in real time; CPU seconds per hour of audio\n",
+                seconds);
     std::printf("WAV         ours %7.2f   arecord %7.2f   ratio %.2f   UI thread %.2f\n",
                 wav.cpu * perHour, arecord * perHour, ratio(wav.cpu, arecord), wav.uiCpu * perHour);
     std::printf("MP3 128k    ours %7.2f   lame    %7.2f   ratio %.2f   UI thread %.2f\n",

@@ -17,11 +17,11 @@
 #include "app/startup_repair.h"
 #include "app/tab_window.h"
 #include "audio/log.h"
-#include "platform/clock.h"
-#include "platform/login_manager_watch.h"
 #include "desktop/desktop_bus.h"
 #include "desktop/desktop_notifier.h"
 #include "desktop/window_activation.h"
+#include "platform/clock.h"
+#include "platform/login_manager_watch.h"
 #include "platform/post_message.h"
 #include "platform/sleep_inhibitor.h"
 #include "platform/window_messages.h"
@@ -91,6 +91,8 @@ int App::Run() {
         QObject::connect(records, &RecordControl::recordingFailed, notifier_.get(),
                          &DesktopNotifier::OnRecordingFailed);
         WatchSleep(*records);
+        QObject::connect(records, &RecordControl::recordingLimited, notifier_.get(),
+                         &DesktopNotifier::OnRecordingLimited);
     }
 
     // At a session's end nobody may be there to answer a question; a quit

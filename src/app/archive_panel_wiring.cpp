@@ -29,6 +29,8 @@ void ConnectArchiveToRecordings(TArchDialog& archive, RecordControl& records) {
                      [&archive] { archive.RefreshArchive(); });
     QObject::connect(&records, &RecordControl::recordingFailed, &archive,
                      [&archive] { archive.RefreshArchive(); });
+    QObject::connect(&records, &RecordControl::recordingLimited, &archive,
+                     [&archive] { archive.RefreshArchive(); });
     archive.SetRecordingCheck([&records](const QString& path) {
         SRecord* recorder = records.recorder();
         if (recorder == nullptr || !records.recording()) {

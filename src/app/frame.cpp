@@ -416,25 +416,49 @@ void SDIDecFrame::closeEvent(QCloseEvent* event) {
             break;
     }
     EndProgram(decision.mute);
-    event->accept();
+    if (ended_) {
+        event->accept();
+    } else {
+        event->ignore();  // the recording ends first; the program goes on then
+    }
 }
 
 void SDIDecFrame::EndBeforeQuit() {
+    if (ended_) {
+        return;
+    }
     CloseInputs in;
     in.reason = CloseReason::SessionEnd;
     in.onExitRule = app_.settings().radio.onExit;
     in.radioMuted = radio_->device().IsMuted();
-    EndProgram(DecideClose(in).mute);
+    // The event loop is ending: what still records is ended here, in full.
+    ended_ = true;
+    radio_->recordControl()->EndRecording();
+    FinishEnd(DecideClose(in).mute);
 }
 
 void SDIDecFrame::EndProgram(ExitMute mute) {
-    if (ended_) {
+    if (ended_ || closeWaiting_) {
+        return;
+    }
+    RecordControl* records = radio_->recordControl();
+    if (records->state() != RecordState::kIdle || !records->settled()) {
+        // A recording under way ends completely first, without waiting here;
+        // only then may the exit rule silence the radio.
+        closeWaiting_ = true;
+        connect(
+            records, &RecordControl::readyToExit, this,
+            [this, mute] {
+                closeWaiting_ = false;
+                ended_ = true;
+                hide();
+                FinishEnd(mute);
+            },
+            Qt::SingleShotConnection);
+        records->RequestExit();
         return;
     }
     ended_ = true;
-    // A recording that runs ends first, complete and tagged; only then may
-    // the exit rule silence the radio.
-    radio_->recordControl()->EndRecording();
     FinishEnd(mute);
 }
 

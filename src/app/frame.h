@@ -102,6 +102,8 @@ class SDIDecFrame : public QMainWindow {
     bool ended_ = false;
     // A minimized start hides into the tray once the tray shows the icon.
     bool hideIntoTrayPending_ = false;
+    // A close waits for the recording to end (RecordControl::readyToExit).
+    bool closeWaiting_ = false;
 
     std::thread delayedHide_;
     AutoResetEvent cancelDelayedHide_;

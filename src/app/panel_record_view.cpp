@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/radio_panel.h"
+#include "app/tuner_control.h"
 
 void PanelRecordView::TuneTo(float frequency) {
     panel_.TuneTo(frequency);
@@ -26,6 +27,14 @@ bool PanelRecordView::AskTuner() {
 
 SMixer* PanelRecordView::inputMixer() {
     return panel_.inputMixer();
+}
+
+void PanelRecordView::PausePassthrough() {
+    panel_.tuner().PausePassthrough();
+}
+
+void PanelRecordView::ResumePassthrough() {
+    panel_.tuner().ResumePassthrough();
 }
 
 void PanelRecordView::ShowRecordButtons(bool recording, bool focus) {

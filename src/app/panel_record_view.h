@@ -15,6 +15,8 @@ class PanelRecordView : public RecordControlView {
     float frequency() const override;
     bool AskTuner() override;
     SMixer* inputMixer() override;
+    void PausePassthrough() override;
+    void ResumePassthrough() override;
     void ShowRecordButtons(bool recording, bool focus) override;
     void HideRecordButtons() override;
     void SetStatusText(const QString& text) override;

@@ -2,22 +2,20 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/command_ids.h"
 #include "app/recent_recordings.h"
+#include "app/recorder_job.h"
+#include "app/recording_items.h"
 #include "app/settings_records.h"
 #include "archive/recording_directory.h"
 #include "archive/recording_path.h"
 #include "audio/log.h"
-#include "audio/peak_level.h"
-#include "audio/smeter.h"
 #include "audio/smixer.h"
-#include "audio/sstream_wave_in.h"
-#include "audio/svorbis_record.h"
-#include "media/media_file.h"
+#include "audio/srecord.h"
 #include "platform/clock.h"
-#include "platform/codec_manager.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -25,40 +23,17 @@
 namespace {
 
 constexpr double kBytesPerMb = 1048576.0;
-
-// A stored compressed format may lack the codec's extra bytes (the built-in
-// MP3 default has none until the Mp3 page is confirmed once); the recorder
-// gets the full record the codec manager would write for it, as the format
-// pages build it.
-WaveFormat CompletedFormat(const WaveFormat& stored) {
-    if (stored.formatTag == WaveFormat::kTagPcm ||
-        codec::CanOpenStream(SStreamWaveIn::CaptureFormat(stored), stored)) {
-        return stored;
-    }
-    return codec::SuggestFormat(stored).value_or(stored);
-}
 constexpr const char* kCaption = "Plumora";
 constexpr const char* kCannotMakeFile = "Can't make new file.\nDisk full or directory problem?";
 constexpr const char* kCannotRecord =
     "Can't record.\nWave input device or compression codec already in use or disabled?";
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-// Sets a flag for the lifetime of the object and restores its old value.
-class FlagGuard {
-  public:
-    explicit FlagGuard(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = previous_; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-  private:
-    bool& flag_;
-    bool previous_;
-};
 
 std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QByteArray Utf8(const QString& text) {
+    return text.toUtf8();
 }
 
 bool IsPlaybackCommand(unsigned command) {
@@ -73,7 +48,8 @@ RecordControl::RecordControl(RecordControlView& view, SettingsRecords& settings,
       view_(view),
       settings_(settings),
       clock_(&Clock::System()),
-      schedule_(std::make_unique<ScheduleCheck>(settings.events, *clock_)) {}
+      schedule_(std::make_unique<ScheduleCheck>(settings.events, *clock_)),
+      job_(new RecorderJob(this)) {}
 
 RecordControl::~RecordControl() {
     EndRecording();
@@ -98,95 +74,193 @@ bool RecordControl::ForwardPlaybackCommand(unsigned command) {
     return true;
 }
 
-void RecordControl::EndRecording() {
-    if (recorder_ || recording_) {
-        LogWarning("ending the recording before exit");
-        busy_ = false;
-        StopEvent(activeEvent_ == -1 ? -1 : activeEvent_);
-    }
+int RecordControl::activeEvent() const {
+    const QString name = sequencer_.runningEvent();
+    return name.isEmpty() ? -1 : settings_.events.Find(name);
 }
 
-// --- Start -----------------------------------------------------------------
+// --- Requests ------------------------------------------------------------------
 
 void RecordControl::StartEvent(int event) {
     LogWarning("record");
-    if (busy_) {
-        LogWarning("record refused: a recording is being started or stopped");
+    RecordRequest request;
+    request.kind = RecordRequest::kStart;
+    if (event != -1) {
+        const EventTable& table = settings_.events;
+        if (event < 0 || event >= table.count() || table.at(event).name.isEmpty() ||
+            table.at(event).action == kActionNone) {
+            return;  // "no action" never starts anything
+        }
+        request.byHand = false;
+        request.event = table.at(event).name;
+    }
+    sequencer_.Request(std::move(request));
+}
+
+void RecordControl::StopEvent(int event) {
+    RecordRequest request;
+    request.kind = RecordRequest::kStop;
+    if (event != -1) {
+        const EventTable& table = settings_.events;
+        if (event < 0 || event >= table.count() || table.at(event).name.isEmpty() ||
+            table.at(event).action == kActionNone) {
+            return;  // "no action" never ends anything
+        }
+        request.byHand = false;
+        request.event = table.at(event).name;
+    }
+    sequencer_.Request(std::move(request));
+}
+
+void RecordControl::RequestExit() {
+    RecordRequest request;
+    request.kind = RecordRequest::kExit;
+    sequencer_.Request(std::move(request));
+}
+
+void RecordControl::EndRecording() {
+    // From here on every step runs at once; a step under way is finished
+    // first (a device open ends within its time-out).
+    const bool wasSynchronous = synchronous_;
+    synchronous_ = true;
+    while (job_->busy() || next_) {
+        job_->Finish();
+        if (next_) {
+            RunNext(nextGeneration_);
+        }
+    }
+    if (recording_ || recorder_ || sequencer_.state() != RecordState::kIdle) {
+        LogWarning("ending the recording before exit");
+    }
+    RecordRequest request;
+    request.kind = RecordRequest::kExit;
+    request.byHand = false;
+    sequencer_.Request(std::move(request));
+    synchronous_ = wasSynchronous;
+}
+
+void RecordControl::Tick() {
+    NoticeFailedRecorder();
+    const ScheduleDecision decision = schedule_->Tick(sequencer_.runningEvent());
+    if (decision.kind == ScheduleDecision::kStart) {
+        const int index = settings_.events.Find(decision.event);
+        if (index >= 0) {
+            StartEvent(index);
+        }
+    } else if (decision.kind == ScheduleDecision::kStop) {
+        // By name: the recording of an event that was deleted, renamed or
+        // set to "no action" meanwhile ends too.
+        RecordRequest request;
+        request.kind = RecordRequest::kStop;
+        request.byHand = false;
+        request.event = decision.event;
+        sequencer_.Request(std::move(request));
+    }
+}
+
+void RecordControl::Dropped(const RecordRequest& request, const char* why) {
+    static constexpr const char* kKinds[] = {"start", "stop", "restart", "end", "exit"};
+    LogWarning("%s %s dropped: %s", kKinds[request.kind],
+               request.event.isEmpty() ? "" : Utf8(request.event).constData(), why);
+}
+
+void RecordControl::ExitReady() {
+    emit readyToExit();
+}
+
+// --- Posted steps -----------------------------------------------------------------
+
+void RecordControl::Continue(std::function<void()> step) {
+    next_ = std::move(step);
+    const unsigned generation = ++nextGeneration_;
+    if (synchronous_) {
+        RunNext(generation);
         return;
     }
+    QMetaObject::invokeMethod(
+        this, [this, generation] { RunNext(generation); }, Qt::QueuedConnection);
+}
+
+void RecordControl::RunNext(unsigned generation) {
+    if (generation != nextGeneration_ || !next_) {
+        return;
+    }
+    std::function<void()> step = std::move(next_);
+    next_ = nullptr;
+    step();
+}
+
+void RecordControl::RunJob(std::function<void()> work, std::function<void()> done) {
+    if (synchronous_) {
+        work();
+        done();
+        return;
+    }
+    job_->Run(std::move(work), std::move(done));
+}
+
+// --- Start -----------------------------------------------------------------------
+
+void RecordControl::BeginStart(const RecordRequest& request) {
     const EventTable& table = settings_.events;
     int action = kActionRecord;
     int keep = -1;
-    if (event != -1) {
-        if (event < 0 || event >= table.count()) {
+    eventIndex_ = -1;
+    if (!request.event.isEmpty()) {
+        eventIndex_ = table.Find(request.event);
+        if (eventIndex_ < 0 || table.at(eventIndex_).action == kActionNone) {
+            LogWarning("Scheduled event %s is no longer there or does nothing",
+                       Utf8(request.event).constData());
+            sequencer_.StartDone(false);
             return;
         }
-        action = table.at(event).action;
-        keep = table.at(event).keep;
-        if (action == kActionNone) {
-            return;
-        }
+        action = table.at(eventIndex_).action;
+        keep = table.at(eventIndex_).keep;
     }
-
-    if (recorder_) {
-        if (recorder_->IsRecording()) {
-            StopEvent(activeEvent_);
-            LetWaitingMessagesRun();
-            LetWaitingMessagesRun();
-        }
-        recorder_.reset();
-    }
-    FlagGuard busy(busy_);
-
     if (!view_.AskTuner()) {
-        if (event != -1) {
+        if (!request.event.isEmpty()) {
             LogWarning("Scheduled event %s not started: the TV application keeps the tuner",
-                       table.at(event).name.toUtf8().constData());
+                       Utf8(request.event).constData());
         }
+        sequencer_.StartDone(false);
         return;
     }
-
     starting_ = true;
-    activeEvent_ = event;
-    eventName_ = event == -1 ? QString() : table.at(event).name;
-    if (event != -1) {
-        view_.TuneTo(table.at(event).frequency);
-        LetWaitingMessagesRun();
-        LetWaitingMessagesRun();
+    byHand_ = request.byHand;
+    eventName_ = request.event;
+    fileTitle_.clear();
+    filePath_.clear();
+    if (eventIndex_ >= 0) {
+        view_.TuneTo(table.at(eventIndex_).frequency);
     }
+    Continue([this, action, keep] { StartMute(action, keep); });
+}
 
+void RecordControl::StartMute(int action, int keep) {
     const bool records = ActionRecords(action);
     if (records) {
         view_.HideRecordButtons();
+        // One capture device, one user: the pass-through lets go of it
+        // before the recorder opens it, and takes it again when the
+        // recorder has closed it.
+        view_.PausePassthrough();
+        passthroughPaused_ = true;
     }
-
     mutedAtStart_ = view_.muted();
     view_.SetMute(false, mutedAtStart_ && !ActionAudible(action));
-    for (int i = 0; i < 3; ++i) {
-        LetWaitingMessagesRun();
-    }
-
     if (records) {
-        SelectRecordingSource();
-        if (!StartRecorder(event, keep)) {
-            return;  // starting flag and buttons are reset by the failure path
-        }
+        Continue([this, keep] { StartRecorder(keep); });
+    } else {
+        Continue([this] { FinishStart(); });
     }
-
-    PostStateIcons();
-    if (recorder_) {
-        if (SMeter* meter = view_.levelMeter()) {
-            meter->Show(true);
-        }
-    }
-    starting_ = false;
 }
 
-bool RecordControl::StartRecorder(int event, int keep) {
+void RecordControl::StartRecorder(int keep) {
+    SelectRecordingSource();
     const QString directoryError = PrepareRecordingDirectory(settings_.files);
     if (!directoryError.isEmpty()) {
         FailStart(kCannotMakeFile, directoryError);
-        return false;
+        return;
     }
     const RecordingPath path =
         MakeRecordingPath(settings_.files, *clock_,
@@ -194,62 +268,83 @@ bool RecordControl::StartRecorder(int event, int keep) {
                           RecordingExtension(settings_.formats.defaultAudioFormat));
     if (!path.ok()) {
         FailStart(kCannotMakeFile, path.error);
-        return false;
+        return;
     }
-
-    recorder_ = MakeRecorder(LocalPath(path.path));
+    plan_ = PlanRecorder(settings_.formats);
+    recorder_ =
+        MakeRecorder(plan_, this, LocalPath(path.path), settings_.sound.waveInDriver.toStdString());
     LogWarning("Record %s", LocalPath(path.path).c_str());
     ++serial_;
-    limitPosted_ = false;
-    shownLevel_ = -1;
-    discardFile_ = false;
-
+    endAsked_ = false;
+    filePath_ = path.path;
     if (!recorder_ || !recorder_->IsOpen()) {
         FailStart(kCannotMakeFile, QStringLiteral("cannot create ") + path.path);
-        return false;
+        return;
     }
     startTime_ = clock_->Now();
     // What the end writes, kept beside the recording until then.
     recorder_->SetRecoveryItem(
-        TimecodeItem(startTime_, eventName_, view_.frequency()).toStdString());
-    if (!recorder_->Start()) {
-        FailStart(kCannotRecord, QStringLiteral("the sound input device \"") +
-                                     settings_.sound.waveInDriver +
-                                     QStringLiteral("\" or the codec cannot be used"));
-        return false;
+        recording_items::TimecodeItem(startTime_, eventName_, view_.frequency()).toStdString());
+    recorder_->KeepMessages();
+    SRecord* recorder = recorder_.get();
+    auto ok = std::make_shared<bool>(false);
+    RunJob([recorder, ok] { *ok = recorder->Start(); },
+           [this, ok, keep] { RecorderStarted(*ok, keep); });
+}
+
+void RecordControl::RecorderStarted(bool ok, int keep) {
+    TellRecorderMessages();
+    if (!ok) {
+        const std::string failure = recorder_->StartFailure();
+        FailStart(kCannotRecord, failure.empty()
+                                     ? QStringLiteral("the sound input device \"") +
+                                           settings_.sound.waveInDriver +
+                                           QStringLiteral("\" or the codec cannot be used")
+                                     : QString::fromStdString(failure));
+        return;
     }
-    fileTitle_ = QFileInfo(path.path).fileName();
+    fileTitle_ = QFileInfo(filePath_).fileName();
     view_.SetStatusText(fileTitle_);
     view_.ShowRecordButtons(true, true);
     recording_ = true;
-    PruneOlderRecordings(path.path, keep);
-    emit recordingStarted(event, eventName_, path.path);
-    return true;
+    progress_.Begin(eventName_.isEmpty() ? fileTitle_ : eventName_, plan_.captureFormat);
+    // Older recordings of the event go only now that the new one runs.
+    PruneOlderRecordings(filePath_, keep);
+    emit recordingStarted(eventIndex_, eventName_, filePath_);
+    FinishStart();
 }
 
-std::unique_ptr<SRecord> RecordControl::MakeRecorder(const std::string& path) {
-    const AudioFormatSettings& formats = settings_.formats;
-    const std::string device = settings_.sound.waveInDriver.toStdString();
-    switch (formats.defaultAudioFormat) {
-        case kFormatMp3: {
-            const WaveFormat mp3 = CompletedFormat(formats.mp3Format);
-            captureFormat_ = SStreamWaveIn::CaptureFormat(mp3);
-            return std::make_unique<SStreamWaveIn>(this, path, mp3, device, formats.mp3EnableTag);
-        }
-        case kFormatVorbis: {
-            WaveFormat vorbis;
-            vorbis.formatTag = 0;
-            vorbis.channels = formats.vorStereo ? 2 : 1;
-            vorbis.samplesPerSec = static_cast<uint32_t>(formats.vorSampleRate);
-            vorbis.avgBytesPerSec = static_cast<uint32_t>(formats.vorBitRate / 8);
-            captureFormat_ = SVorbisRecord::CaptureFormat(vorbis);
-            return std::make_unique<SVorbisRecord>(this, path, vorbis, device);
-        }
-        default:
-            const WaveFormat wave = CompletedFormat(formats.waveFormat);
-            captureFormat_ = SStreamWaveIn::CaptureFormat(wave);
-            return std::make_unique<SStreamWaveIn>(this, path, wave, device);
+void RecordControl::FinishStart() {
+    PostStateIcons();
+    starting_ = false;
+    sequencer_.StartDone(true);
+}
+
+void RecordControl::FailStart(const QString& message, const QString& reason) {
+    const int event = eventIndex_;
+    const QString name = eventName_;
+    if (!name.isEmpty()) {
+        LogWarning("Scheduled event %s could not record: %s", Utf8(name).constData(),
+                   Utf8(reason).constData());
+    } else {
+        LogWarning("Recording could not start: %s", Utf8(reason).constData());
     }
+    if (recorder_) {
+        // It never recorded: no empty file is left behind.
+        const QString path = QFile::decodeName(QByteArray::fromStdString(recorder_->GetFileName()));
+        recorder_.reset();
+        QFile::remove(path);
+    }
+    ResetControls(false);
+    ResumePassthrough();
+    view_.SetStatusText((name.isEmpty() ? QStringLiteral("Recording") : name) +
+                        QStringLiteral(" could not start: ") + reason);
+    if (byHand_) {
+        TellUser(message, kCaption);
+    }
+    starting_ = false;
+    emit recordingFailed(event, name, reason);
+    sequencer_.StartDone(false);
 }
 
 void RecordControl::SelectRecordingSource() {
@@ -281,109 +376,153 @@ void RecordControl::SelectRecordingSource() {
     }
 }
 
-void RecordControl::FailStart(const QString& message, const QString& reason) {
-    const int event = activeEvent_;
-    const QString name = eventName_;
-    if (event != -1) {
-        LogWarning("Scheduled event %s could not record: %s", name.toUtf8().constData(),
-                   reason.toUtf8().constData());
-    } else {
-        LogWarning("Recording could not start: %s", reason.toUtf8().constData());
-    }
-    MessageBox(message, kCaption, MessageIcon::Error);
-    discardFile_ = true;
-    busy_ = false;
-    StopEvent(-1);
-    starting_ = false;
-    emit recordingFailed(event, name, reason);
-}
-
-// --- Stop ------------------------------------------------------------------
-
-void RecordControl::StopEvent(int event) {
-    LogWarning("stop record");
-    if (busy_) {
-        LogWarning("stop refused: a recording is being started or stopped");
+void RecordControl::TellRecorderMessages() {
+    if (!recorder_) {
         return;
     }
-    const EventTable& table = settings_.events;
-    if (event != -1) {
-        const bool runsNow = event == activeEvent_ && (recording_ || recorder_);
-        if (event < 0 || event >= table.count()) {
-            if (!runsNow) {
-                return;
-            }
-        } else if (table.at(event).action == kActionNone && !runsNow) {
-            return;
+    for (const SRecord::UserMessage& message : recorder_->TakeMessages()) {
+        LogWarning("%s: %s", Utf8(message.second).constData(), Utf8(message.first).constData());
+        if (byHand_) {
+            TellUser(message.first, message.second);
         }
     }
-    FlagGuard busy(busy_);
+}
 
-    const int endedEvent = activeEvent_;
-    const QString endedName = eventName_;
-    const bool wasRecording = recording_;
-    QString path;
+void RecordControl::TellUser(const QString& text, const QString& caption) {
+    if (synchronous_) {
+        return;  // ending: nobody to tell
+    }
+    // Shown once the current step has returned: the box never holds a start,
+    // a stop or the schedule.
+    QTimer::singleShot(0, this, [text, caption] { MessageBox(text, caption, MessageIcon::Error); });
+}
 
+// --- Stop ------------------------------------------------------------------------
+
+void RecordControl::BeginStop(const RecordRequest& request) {
+    LogWarning("stop record");
+    stopRequest_ = request;
     view_.HideRecordButtons();
-    if (recorder_) {
-        if (!recorder_->Stop()) {
-            MessageBox("Can't stop wavein", kCaption, MessageIcon::Error);
-        }
-        LetWaitingMessagesRun();
-        path = QFile::decodeName(QByteArray::fromStdString(recorder_->GetFileName()));
-        if (!discardFile_) {
-            WriteMetadata();
-            if (recent_ != nullptr) {
-                recent_->Add(path);
-            }
-        }
-        recorder_.reset();
-        if (discardFile_) {
-            // It never recorded: no empty file is left behind.
-            QFile::remove(path);
-            path.clear();
-            discardFile_ = false;
-        }
-        if (SMeter* meter = view_.levelMeter()) {
-            if (meter->IsStereo()) {
-                meter->SetValues(0, 0);
-            } else {
-                meter->SetValue(0);
-            }
-            meter->Show(false);
-        }
-        shownLevel_ = -1;
+    if (!recorder_) {
+        FinishStop(true, QString());
+        return;
     }
-    LetWaitingMessagesRun();
+    RecordingItemsInput input;
+    input.startTime = startTime_;
+    input.eventName = eventName_;
+    input.frequency = view_.frequency();
+    input.start = clock_->LocalTime(startTime_);
+    input.today = clock_->LocalNow();
+    const RecordingItems items = recording_items::Make(input);
+    // The device closes and the file is completed on the job's thread; the
+    // recorder goes with it.
+    std::shared_ptr<SRecord> recorder(recorder_.release());
+    struct Result {
+        bool ok = true;
+        std::string path;
+    };
+    auto result = std::make_shared<Result>();
+    RunJob(
+        [recorder, items, result]() mutable {
+            result->ok = recorder->Stop();
+            recording_items::Write(*recorder, items);
+            result->path = recorder->GetFileName();
+            recorder.reset();  // completes the file
+        },
+        [this, result] {
+            FinishStop(result->ok, QFile::decodeName(QByteArray::fromStdString(result->path)));
+        });
+}
 
-    if ((event != -1 && mutedAtStart_) || (event == -1 && view_.muted())) {
+void RecordControl::FinishStop(bool stopOk, const QString& path) {
+    const RecordRequest request = stopRequest_;
+    const int event = eventIndex_;
+    const QString name = eventName_;
+    const bool hadRecorder = !path.isEmpty();
+    if (!stopOk) {
+        LogWarning("Can't stop wavein");
+        if (byHand_) {
+            TellUser("Can't stop wavein", kCaption);
+        }
+    }
+    if (hadRecorder) {
+        if (recent_ != nullptr) {
+            recent_->Add(path);
+        }
+        progress_.End();
+    }
+    // A stop by hand follows the mute state of now; any other end (the
+    // event's, a failure, the exit, a new start) restores the event's.
+    const bool stopByHand = request.kind == RecordRequest::kStop && request.byHand;
+    ResetControls(!name.isEmpty() && !stopByHand);
+    ResumePassthrough();
+
+    QString status;
+    if (request.kind == RecordRequest::kEndAfterFailure && hadRecorder) {
+        if (request.sizeLimit) {
+            status =
+                fileTitle_ +
+                QStringLiteral(" ended at the size limit of %1 MB").arg(settings_.files.fileSize);
+        } else {
+            status = fileTitle_ + QStringLiteral(" stopped: ") + request.reason;
+        }
+        LogWarning("Recording %s", Utf8(status).constData());
+    }
+    view_.SetStatusText(status);
+    eventName_.clear();
+    recording_ = false;
+    if (hadRecorder) {
+        if (request.kind != RecordRequest::kEndAfterFailure) {
+            emit recordingEnded(event, name, path);
+        } else if (request.sizeLimit) {
+            emit recordingLimited(event, name, path);
+        } else {
+            emit recordingFailed(event, name, request.reason);
+        }
+    }
+    sequencer_.StopDone();
+}
+
+void RecordControl::ResetControls(bool eventRule) {
+    if ((eventRule && mutedAtStart_) || (!eventRule && view_.muted())) {
         view_.SetMute(true, true);
     }
-
     view_.SetStatusText(QString());
-    activeEvent_ = -1;
-    eventName_.clear();
     view_.ShowRecordButtons(false, true);
     recording_ = false;
     PostStateIcons();
-    if (wasRecording && !path.isEmpty() && stopReason_.isEmpty()) {
-        emit recordingEnded(endedEvent, endedName, path);
+}
+
+// --- While it runs -------------------------------------------------------------------
+
+void RecordControl::BeginRestart() {
+    if (!recorder_) {
+        sequencer_.StartDone(true);
+        return;
+    }
+    LogWarning("restarting the recorder");
+    SRecord* recorder = recorder_.get();
+    auto ok = std::make_shared<bool>(false);
+    RunJob(
+        [recorder, ok] {
+            recorder->Stop();
+            *ok = recorder->Start();
+        },
+        [this, ok] { RecorderRestarted(*ok); });
+}
+
+void RecordControl::RecorderRestarted(bool ok) {
+    TellRecorderMessages();
+    sequencer_.StartDone(true);
+    if (!ok) {
+        RecordRequest end;
+        end.kind = RecordRequest::kEndAfterFailure;
+        end.byHand = false;
+        end.reason = QStringLiteral("the sound input device could not be started again");
+        endAsked_ = true;
+        sequencer_.Request(std::move(end));
     }
 }
-
-void RecordControl::WriteMetadata() {
-    const float frequency = view_.frequency();
-    const std::tm start = clock_->LocalTime(startTime_);
-    const std::tm today = clock_->LocalNow();
-    recorder_->SetTag(kTimecodeTagName,
-                      TimecodeItem(startTime_, eventName_, frequency).toStdString());
-    recorder_->SetTag("title",
-                      TitleText(eventName_, frequency, start, today).toUtf8().toStdString());
-    recorder_->SetTag("year", QString::number(today.tm_year + 1900).toStdString());
-    recorder_->SetTag("comment", QString::asprintf("%.2f", frequency).toStdString());
-}
-
-// --- While it runs -----------------------------------------------------------
 
 bool RecordControl::event(QEvent* event) {
     const WindowMessage* m = AsWindowMessage(event);
@@ -394,14 +533,13 @@ bool RecordControl::event(QEvent* event) {
         case WM_AUDIO_PROGRESS:
             OnProgress();
             break;
-        case WM_RECORD_LIMIT:
-            if (m->wParam == serial_ && recording_ && !busy_) {
-                LogWarning("Recording size limit of %d MB reached", settings_.files.fileSize);
-                StopEvent(-1);
-            }
-            break;
         case WM_RECORDER_RESTART:
-            RestartRecorder();
+            if (sequencer_.state() == RecordState::kRecording && !endAsked_) {
+                RecordRequest restart;
+                restart.kind = RecordRequest::kRestart;
+                restart.byHand = false;
+                sequencer_.Request(std::move(restart));
+            }
             break;
         default:
             break;
@@ -410,96 +548,47 @@ bool RecordControl::event(QEvent* event) {
 }
 
 void RecordControl::OnProgress() {
-    if (!recorder_ || !recording_ || busy_) {
+    if (!recorder_ || !recording_ || sequencer_.state() != RecordState::kRecording || endAsked_) {
         return;
     }
-    if (EndFailedRecorder()) {
+    NoticeFailedRecorder();
+    if (endAsked_) {
         return;
     }
     const int64_t bytes = recorder_->GetBytesWritten();
-    const QString& name = eventName_.isEmpty() ? fileTitle_ : eventName_;
-    view_.SetStatusText(StatusText(name, bytes, recorder_->GetBytesPerSecond()));
-    if (!limitPosted_ && settings_.files.fileSize <= bytes / kBytesPerMb &&
-        recorder_->IsRecording()) {
-        limitPosted_ = true;
-        PostMessage(this, WM_RECORD_LIMIT, serial_);
-    }
-    ShowLevel();
-}
-
-void RecordControl::ShowLevel() {
-    SMeter* meter = view_.levelMeter();
-    if (meter == nullptr) {
-        return;
-    }
-    const QByteArray last = recorder_->GetLastBuffer();
-    const int level =
-        PeakLevel(last.constData(), static_cast<uint32_t>(last.size()), captureFormat_);
-    if (level == shownLevel_) {
-        return;
-    }
-    shownLevel_ = level;
-    if (captureFormat_.channels >= 2) {
-        meter->SetValues(LevelPercent(level >> 8), LevelPercent(level & 0xFF));
-    } else {
-        meter->SetValue(LevelPercent(level));
+    progress_.Report(bytes, recorder_->GetBytesPerSecond(), recorder_->GetLastBuffer());
+    if (settings_.files.fileSize <= bytes / kBytesPerMb && recorder_->IsRecording()) {
+        endAsked_ = true;
+        RecordRequest end;
+        end.kind = RecordRequest::kEndAfterFailure;
+        end.byHand = false;
+        end.sizeLimit = true;
+        end.reason = QStringLiteral("size limit of %1 MB reached").arg(settings_.files.fileSize);
+        sequencer_.Request(std::move(end));
     }
 }
 
-void RecordControl::RestartRecorder() {
-    if (!recorder_ || !recording_ || busy_ || !recorder_->IsRecording()) {
+void RecordControl::NoticeFailedRecorder() {
+    if (!recorder_ || !recording_ || endAsked_ || sequencer_.state() != RecordState::kRecording) {
         return;
-    }
-    LogWarning("restarting the recorder");
-    recorder_->Stop();
-    LetWaitingMessagesRun();
-    if (!recorder_->Start()) {
-        stopReason_ = QStringLiteral("the sound input device could not be started again");
-        EndWithReason();
-    }
-}
-
-bool RecordControl::EndFailedRecorder() {
-    if (!recorder_ || !recording_ || busy_) {
-        return false;
     }
     if (!recorder_->HasFailed() && recorder_->IsRecording()) {
-        return false;
-    }
-    const std::string failure = recorder_->GetFailure();
-    stopReason_ =
-        failure.empty() ? QStringLiteral("the recorder stopped") : QString::fromStdString(failure);
-    EndWithReason();
-    return true;
-}
-
-void RecordControl::EndWithReason() {
-    const int event = activeEvent_;
-    const QString name = eventName_;
-    const QString title = fileTitle_;
-    const QString reason = stopReason_;
-    LogWarning("Recording %s stopped by itself: %s", title.toUtf8().constData(),
-               reason.toUtf8().constData());
-    StopEvent(event);
-    stopReason_.clear();
-    view_.SetStatusText(title + QStringLiteral(" stopped: ") + reason);
-    emit recordingFailed(event, name, reason);
-}
-
-void RecordControl::Tick() {
-    if (busy_) {
         return;
     }
-    EndFailedRecorder();
-    const ScheduleDecision decision = schedule_->Tick(activeEvent_ != -1 ? eventName_ : QString());
-    const int index = settings_.events.Find(decision.event);
-    if (decision.kind == ScheduleDecision::kStart && index >= 0) {
-        StartEvent(index);
-    } else if (decision.kind == ScheduleDecision::kStop) {
-        // The running event by its name; when the list no longer holds it
-        // as an event with an action, the recording that runs for it ends.
-        StopEvent(index >= 0 && settings_.events.at(index).action != kActionNone ? index
-                                                                                 : activeEvent_);
+    const std::string failure = recorder_->GetFailure();
+    endAsked_ = true;
+    RecordRequest end;
+    end.kind = RecordRequest::kEndAfterFailure;
+    end.byHand = false;
+    end.reason =
+        failure.empty() ? QStringLiteral("the recorder stopped") : QString::fromStdString(failure);
+    sequencer_.Request(std::move(end));
+}
+
+void RecordControl::ResumePassthrough() {
+    if (passthroughPaused_) {
+        passthroughPaused_ = false;
+        view_.ResumePassthrough();
     }
 }
 
@@ -507,50 +596,4 @@ void RecordControl::PostStateIcons() {
     if (QObject* receiver = view_.stateIconReceiver()) {
         PostMessage(receiver, WM_STATE_ICONS);
     }
-}
-
-// --- Texts ---------------------------------------------------------------------
-
-QString RecordControl::StatusText(const QString& name, int64_t bytesWritten,
-                                  uint32_t bytesPerSecond) {
-    const double mb = static_cast<double>(bytesWritten) / kBytesPerMb;
-    QString text = name;
-    if (mb >= 100) {
-        text += QString::asprintf(" %.0fMB", mb);
-    } else if (mb >= 1) {
-        text += QString::asprintf(" %.2fMB", mb);
-    } else {
-        text += QString::asprintf(" %.3fMB", mb);
-    }
-    if (bytesPerSecond > 0) {
-        const int64_t s = bytesWritten / bytesPerSecond;
-        if (s >= 3600) {
-            text += QString::asprintf("  %d:%2.2d:%2.2d", static_cast<int>(s / 3600),
-                                      static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
-        } else {
-            text +=
-                QString::asprintf("  %d:%2.2d", static_cast<int>(s / 60), static_cast<int>(s % 60));
-        }
-    }
-    return text;
-}
-
-QString RecordControl::TimecodeItem(std::time_t startTime, const QString& eventName,
-                                    float frequency) {
-    QString item = QStringLiteral("SAMPLE\tTIMECODE\r\n");
-    item += QString::asprintf("%lu\t%lu\r\n", 0UL, static_cast<unsigned long>(startTime));
-    item += eventName.isEmpty() ? QStringLiteral("EVENT <unscheduled>\r\n")
-                                : QStringLiteral("EVENT ") + eventName + QStringLiteral("\r\n");
-    item += QString::asprintf("STATION %.4f\r\n", frequency);
-    return item;
-}
-
-QString RecordControl::TitleText(const QString& eventName, float frequency, const std::tm& start,
-                                 const std::tm& today) {
-    const char* month = kMonths[today.tm_mon >= 0 && today.tm_mon < 12 ? today.tm_mon : 0];
-    if (eventName.isEmpty()) {
-        return QString::asprintf("%.2f %2.2d:%2.2d %s%d", frequency, start.tm_hour, start.tm_min,
-                                 month, today.tm_mday);
-    }
-    return eventName + QString::asprintf(" %s%d", month, today.tm_mday);
 }

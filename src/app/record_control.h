@@ -5,26 +5,27 @@
 #include <QString>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 
-#include "platform/wave_format.h"
+#include "app/record_progress.h"
+#include "app/record_sequencer.h"
+#include "app/recorder_factory.h"
 #include "sched/schedule_check.h"
 
 class Clock;
 class RecentRecordings;
-class SMeter;
+class RecorderJob;
 class SMixer;
 class SRecord;
 class QWidget;
 struct SettingsRecords;
 
 // What the record control needs of the panel it works in: the tuner, the
-// mute state, the input mixer, the Rec/Stop buttons, the status line and
-// the level meter.
-class RecordControlView {
+// mute state, the input mixer, the pass-through, the Rec/Stop buttons, the
+// status line and the level meter.
+class RecordControlView : public RecordProgress::Sink {
   public:
-    virtual ~RecordControlView() = default;
-
     virtual void TuneTo(float frequency) = 0;
     virtual void SetMute(bool radioMute, bool lineMute) = 0;
     virtual bool muted() const = 0;
@@ -33,22 +34,28 @@ class RecordControlView {
     virtual bool AskTuner() = 0;
     // The mixer of the wave input device; null when there is none.
     virtual SMixer* inputMixer() = 0;
+    // The pass-through gives up the capture device while a recorder holds
+    // it, and takes it again after.
+    virtual void PausePassthrough() {}
+    virtual void ResumePassthrough() {}
     // recording: Stop shown, else Rec shown; the shown one is enabled and,
     // with focus set, takes the keyboard focus.
     virtual void ShowRecordButtons(bool recording, bool focus) = 0;
     // Hides and disables both buttons while a start or stop is under way.
     virtual void HideRecordButtons() = 0;
-    virtual void SetStatusText(const QString& text) = 0;
-    virtual SMeter* levelMeter() = 0;
     // Receives WM_STATE_ICONS.
     virtual QObject* stateIconReceiver() = 0;
 };
 
-// Starts and stops recordings, by hand and for scheduled events: the file
-// name, the mixer's recording source, the recorder for the default format,
-// the status line, the size limit, the level meter, the metadata at the end
-// and the recent-recordings list. Recorders post their progress here.
-class RecordControl : public QObject {
+// Starts and stops recordings, by hand and for scheduled events. Every
+// start, stop, restart and exit is a request taken in order by a
+// RecordSequencer; the steps of a start or a stop are posted one after the
+// other, and the recorder's device is opened and closed (and its file
+// completed) on a RecorderJob's thread, so that nothing here waits or runs
+// the event loop. Failures of scheduled recordings are logged, shown in the
+// status line and signalled; only a recording started by hand also gets
+// its message box, shown once the control is idle again.
+class RecordControl : public QObject, private RecordSequencer::Steps {
     Q_OBJECT
   public:
     // Recording source level set when the source reads 0 (of 127).
@@ -58,14 +65,21 @@ class RecordControl : public QObject {
     // Ends a recording that still runs, so that its file is complete.
     ~RecordControl() override;
 
-    // -1: a recording by hand; else the scheduled event of that index.
+    // -1: a recording by hand; else the scheduled event of that index (its
+    // name is what counts from here on). Both only ask: the request is
+    // taken when what is under way is done.
     void StartEvent(int event);
     void StopEvent(int event);
-    // Ends whatever runs (the program is about to end).
+    // The program is to end: what records ends completely, then
+    // readyToExit() is emitted (also when nothing records). Later starts
+    // are refused.
+    void RequestExit();
+    // Ends whatever runs at once, waiting for the devices (the panel is
+    // being destroyed and cannot wait for posted steps).
     void EndRecording();
 
-    // One tick of the periodic or the scan timer: a recorder that stopped by
-    // itself is ended, then the schedule is checked.
+    // One tick of the periodic or the scan timer: a recorder that stopped
+    // by itself is ended, then the schedule is checked.
     void Tick();
 
     // Playback commands go to this panel as posted WM_COMMAND.
@@ -78,73 +92,96 @@ class RecordControl : public QObject {
     // The clock for file names, start times and the schedule.
     void SetClock(Clock& clock);
 
+    RecordState state() const { return sequencer_.state(); }
+    // No start or stop under way and none waiting.
+    bool settled() const { return !sequencer_.busy() && sequencer_.waiting() == 0; }
     bool recording() const { return recording_; }
     bool starting() const { return starting_; }
-    int activeEvent() const { return activeEvent_; }
+    // The event that runs (starting, recording or stopping) by name; empty
+    // for a recording by hand or none.
+    QString runningEvent() const { return sequencer_.runningEvent(); }
+    // Its index in the event table now, or -1.
+    int activeEvent() const;
     const QString& eventName() const { return eventName_; }
     const QString& fileTitle() const { return fileTitle_; }
     SRecord* recorder() const { return recorder_.get(); }
     const ScheduleCheck& schedule() const { return *schedule_; }
     ScheduleCheck& schedule() { return *schedule_; }
-
-    // The status line of a recording: name, size in MB, duration.
-    static QString StatusText(const QString& name, int64_t bytesWritten, uint32_t bytesPerSecond);
-    // The text of the metadata item written at the end of a recording.
-    static QString TimecodeItem(std::time_t startTime, const QString& eventName, float frequency);
-    // The title item: for a recording by hand (empty event name) frequency,
-    // start time and date; for an event its name and the date.
-    static QString TitleText(const QString& eventName, float frequency, const std::tm& start,
-                             const std::tm& today);
+    const RecordProgress& progress() const { return progress_; }
 
   signals:
     void recordingStarted(int event, QString eventName, QString filePath);
     void recordingEnded(int event, QString eventName, QString filePath);
+    // The recording reached the size limit and ended there.
+    void recordingLimited(int event, QString eventName, QString filePath);
     void recordingFailed(int event, QString eventName, QString reason);
+    void readyToExit();
 
   protected:
     bool event(QEvent* event) override;
 
   private:
-    // The steps of StartEvent that need a recorder; false when it failed.
-    bool StartRecorder(int event, int keep);
-    std::unique_ptr<SRecord> MakeRecorder(const std::string& path);
+    // RecordSequencer::Steps
+    void BeginStart(const RecordRequest& request) override;
+    void BeginStop(const RecordRequest& request) override;
+    void BeginRestart() override;
+    void Dropped(const RecordRequest& request, const char* why) override;
+    void ExitReady() override;
+
+    // The steps of a start, each posted after the one before.
+    void StartMute(int action, int keep);
+    void StartRecorder(int keep);
+    void RecorderStarted(bool ok, int keep);
+    void FinishStart();
+    void FailStart(const QString& message, const QString& reason);
+    void FinishStop(bool stopOk, const QString& path);
+    void RecorderRestarted(bool ok);
+
     void SelectRecordingSource();
     void OnProgress();
-    void ShowLevel();
-    void RestartRecorder();
-    // Ends a recorder that stopped by itself; true when it did.
-    bool EndFailedRecorder();
-    // Ends the recording for stopReason_ and tells the user why.
-    void EndWithReason();
-    void FailStart(const QString& message, const QString& reason);
-    void WriteMetadata();
+    // Asks to end a recorder that stopped by itself.
+    void NoticeFailedRecorder();
+    // Shows (by hand) or logs (scheduled) what the recorder had to say.
+    void TellRecorderMessages();
+    void TellUser(const QString& text, const QString& caption);
+    void ResetControls(bool eventRule);
+    void ResumePassthrough();
     void PostStateIcons();
+
+    // Posts the next step (runs it at once while ending synchronously).
+    void Continue(std::function<void()> step);
+    void RunNext(unsigned generation);
+    // Runs work on the job thread, then done on this thread.
+    void RunJob(std::function<void()> work, std::function<void()> done);
 
     RecordControlView& view_;
     SettingsRecords& settings_;
     Clock* clock_;
     std::unique_ptr<ScheduleCheck> schedule_;
+    RecordSequencer sequencer_{*this};
+    RecordProgress progress_{view_};
+    RecorderJob* job_;
     std::unique_ptr<SRecord> recorder_;
-    WaveFormat captureFormat_;
+    RecorderPlan plan_;
     RecentRecordings* recent_ = nullptr;
     QPointer<QWidget> archivePanel_;
 
-    int activeEvent_ = -1;
+    std::function<void()> next_;
+    unsigned nextGeneration_ = 0;
+    bool synchronous_ = false;
+
+    // The recording under way.
+    bool byHand_ = true;
+    int eventIndex_ = -1;  // at its start, for the signals
     QString eventName_;
     QString fileTitle_;
+    QString filePath_;
     bool mutedAtStart_ = false;
     std::time_t startTime_ = 0;
     bool recording_ = false;
     bool starting_ = false;
-    // Inside StartEvent or StopEvent: ticks and progress wait.
-    bool busy_ = false;
-    // The recorder never recorded: its file goes, unlisted.
-    bool discardFile_ = false;
-    // Numbers each recording, so that a late size-limit message cannot end
-    // the next one.
+    bool endAsked_ = false;
+    bool passthroughPaused_ = false;
     quintptr serial_ = 0;
-    bool limitPosted_ = false;
-    int shownLevel_ = -1;
-    // Why the running recording ends by itself; empty for a normal end.
-    QString stopReason_;
+    RecordRequest stopRequest_;
 };

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "app/record_control.h"
+#include "app/recording_items.h"
 #include "audio/log.h"
 #include "media/metadata_item.h"
 
@@ -101,7 +101,7 @@ std::vector<RepairedTag> StartupRepair::EndTags(const std::string& item, std::ti
     const auto station = static_cast<float>(*frequency);
     return {
         {"title",
-         RecordControl::TitleText(eventName, station, startTm, endTm).toUtf8().toStdString()},
+         recording_items::TitleText(eventName, station, startTm, endTm).toUtf8().toStdString()},
         {"year", QString::number(endTm.tm_year + 1900).toStdString()},
         {"comment", QString::asprintf("%.2f", station).toStdString()},
     };

@@ -222,22 +222,42 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
         passthrough_->Stop();
         passthrough_.reset();
     }
-    if (!lineMute && outputMixer_ && !passthrough_ &&
-        (TunerLineConfigured() || settings_.sound.mixerStream)) {
-        auto passthrough = std::make_unique<AudioPassthrough>();
-        const WaveDeviceChoice capture = ChooseWaveDevice(
-            WaveDirection::kInput, settings_.sound.waveInDriver.toStdString(), NameMatch::kExact);
-        const WaveDeviceChoice playback = ChooseWaveDevice(
-            WaveDirection::kOutput, settings_.sound.waveOutDriver.toStdString(), NameMatch::kExact);
-        if (passthrough->Start(capture.name, playback.name)) {
-            passthrough_ = std::move(passthrough);
-        } else {
-            LogWarning("pass-through not started: %s", passthrough->lastError().c_str());
-        }
-    }
     settings_.radioPanel.muted = lineMute;
+    if (!lineMute) {
+        StartPassthrough();
+    }
     emit muteChanged(lineMute);
     return true;
+}
+
+void TunerControl::StartPassthrough() {
+    if (passthroughPaused_ || settings_.radioPanel.muted || !outputMixer_ || passthrough_ ||
+        !(TunerLineConfigured() || settings_.sound.mixerStream)) {
+        return;
+    }
+    auto passthrough = std::make_unique<AudioPassthrough>();
+    const WaveDeviceChoice capture = ChooseWaveDevice(
+        WaveDirection::kInput, settings_.sound.waveInDriver.toStdString(), NameMatch::kExact);
+    const WaveDeviceChoice playback = ChooseWaveDevice(
+        WaveDirection::kOutput, settings_.sound.waveOutDriver.toStdString(), NameMatch::kExact);
+    if (passthrough->Start(capture.name, playback.name)) {
+        passthrough_ = std::move(passthrough);
+    } else {
+        LogWarning("pass-through not started: %s", passthrough->lastError().c_str());
+    }
+}
+
+void TunerControl::PausePassthrough() {
+    passthroughPaused_ = true;
+    if (passthrough_) {
+        passthrough_->Stop();
+        passthrough_.reset();
+    }
+}
+
+void TunerControl::ResumePassthrough() {
+    passthroughPaused_ = false;
+    StartPassthrough();
 }
 
 void TunerControl::ToggleMute() {

@@ -103,6 +103,12 @@ class TunerControl : public QObject {
     SMixer* inputMixer() const { return inputMixer_.get(); }
     SMixer* outputMixer() const { return outputMixer_.get(); }
     bool passthroughRunning() const;
+    // A recorder is about to open the capture device: the pass-through
+    // lets go of it until ResumePassthrough, and does not start meanwhile.
+    void PausePassthrough();
+    // The recorder closed the device: the pass-through runs again if the
+    // line is not muted.
+    void ResumePassthrough();
     const std::string& outputLine() const { return outputLine_; }
 
   signals:
@@ -122,6 +128,7 @@ class TunerControl : public QObject {
     // The line volume and mute commands go to, with its mixer.
     SMixer* VolumeMixer(std::string& line);
     bool TunerLineConfigured() const;
+    void StartPassthrough();
 
     SettingsRecords& settings_;
     bool debugDisplay_;
@@ -133,6 +140,7 @@ class TunerControl : public QObject {
     std::unique_ptr<SMixer> outputMixer_;
     std::string outputLine_;
     std::unique_ptr<AudioPassthrough> passthrough_;
+    bool passthroughPaused_ = false;
     QTimer scanTimer_;
     bool scanning_ = false;
     bool scanUp_ = true;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "audio/last_buffer.h"
 
@@ -65,6 +69,38 @@ class SRecord {
     // The last captured buffer, for the level meter.
     QByteArray GetLastBuffer() const { return lastBuffer_.Get(); }
 
+    // A message for the user (text, caption).
+    using UserMessage = std::pair<QString, QString>;
+    // From now on the messages Start() and Stop() have for the user are
+    // kept for the owner (TakeMessages) instead of being shown: the owner
+    // runs them on a thread that must not show anything.
+    void KeepMessages() {
+        std::lock_guard lock(messageMutex_);
+        keepMessages_ = true;
+    }
+    std::vector<UserMessage> TakeMessages() {
+        std::lock_guard lock(messageMutex_);
+        return std::exchange(messages_, {});
+    }
+    // Why the last Start() failed, in words; empty when it did not say.
+    std::string StartFailure() {
+        std::lock_guard lock(messageMutex_);
+        return startFailure_;
+    }
+
   protected:
+    // Shows the message, or keeps it (KeepMessages).
+    void Tell(const QString& text, const QString& caption);
+    void SetStartFailure(std::string reason) {
+        std::lock_guard lock(messageMutex_);
+        startFailure_ = std::move(reason);
+    }
+
     LastBuffer lastBuffer_;
+
+  private:
+    std::mutex messageMutex_;
+    bool keepMessages_ = false;
+    std::vector<UserMessage> messages_;
+    std::string startFailure_;
 };

@@ -46,7 +46,9 @@ bool SStreamWaveIn::Start() {
         int result = codec::kResultOk;
         auto stream = codec::CodecStream::Open(captureFormat_, fileFormat_, &result);
         if (!stream) {
-            MessageBox(QString::asprintf("%d", result), QStringLiteral("foo"), MessageIcon::Error);
+            SetStartFailure("the codec cannot convert to the file's format (" +
+                            std::to_string(result) + ")");
+            Tell(QString::asprintf("%d", result), QStringLiteral("foo"));
             if (device_) {
                 CloseDevice();
             }

@@ -174,14 +174,17 @@ bool SVorbisRecord::Start() {
     const WaveDeviceChoice choice =
         ChooseWaveDevice(WaveDirection::kInput, deviceName_, NameMatch::kIgnoreCase);
     deviceNumber_ = choice.number;
+    int result = kWaveOk;
     device_ = WaveDevice::Open(WaveDirection::kInput, choice.name, captureFormat_, &DeviceCallback,
-                               this, kWaveOpenMapped);
-    if (!device_) {
+                               this, kWaveOpenMapped, &result);
+    // A device that did not answer is not asked a second time.
+    if (!device_ && result != kWaveNotAnswering) {
         device_ = WaveDevice::Open(WaveDirection::kInput, choice.name, captureFormat_,
-                                   &DeviceCallback, this, kWaveOpenPlain);
+                                   &DeviceCallback, this, kWaveOpenPlain, &result);
     }
     if (!device_) {
         LogWarning("Cannot open wave input driver %d", deviceNumber_);
+        SetStartFailure(WaveOpenFailureText(deviceName_, result));
         return false;
     }
     stopped_ = false;

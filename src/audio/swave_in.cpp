@@ -1,11 +1,8 @@
 #include "audio/swave_in.h"
 
 #include <QString>
-#include <chrono>
-#include <thread>
 
 #include "audio/log.h"
-#include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
 
@@ -134,7 +131,8 @@ void SWaveIn::DeviceCallback(WaveMessage message, void* instance, WaveHeader* he
 }
 
 bool SWaveIn::Refuse(const QString& text) {
-    MessageBox(text, QStringLiteral("wavein"), MessageIcon::Error);
+    SetStartFailure(text.toStdString());
+    Tell(text, QStringLiteral("wavein"));
     return false;
 }
 
@@ -146,12 +144,14 @@ bool SWaveIn::OpenDevice(const WaveFormat* format) {
     if (!device_) {
         auto device = std::make_unique<SWaveInDev>(deviceName_, captureFormat, &DeviceCallback,
                                                    this, kWaveOpenMapped);
-        if (!device->IsOpen()) {
+        // A device that did not answer is not asked a second time.
+        if (!device->IsOpen() && device->openResult() != kWaveNotAnswering) {
             device = std::make_unique<SWaveInDev>(deviceName_, captureFormat, &DeviceCallback, this,
                                                   kWaveOpenPlain);
         }
         if (!device->IsOpen()) {
             LogWarning("Cannot open wave input driver %d", device->deviceNumber());
+            SetStartFailure(WaveOpenFailureText(deviceName_, device->openResult()));
             return false;
         }
         deviceNumber_ = device->deviceNumber();
@@ -254,12 +254,9 @@ bool SWaveIn::CloseDevice() {
         std::lock_guard lock(CriticalSection());
         recFile_->AddSampleCount(static_cast<uint32_t>(std::min<uint64_t>(*samples, 0xFFFFFFFFu)));
     }
-    // The worker writes the buffers the reset returned; give it a moment
-    // while the owner's messages go on.
-    for (int i = 0; i < 10; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        LetWaitingMessagesRun();
-    }
+    // The reset has returned every buffer done; whatever the worker has not
+    // written yet is written here, in ring order, under the critical
+    // section. Nothing waits for the worker or runs the owner's messages.
     std::lock_guard lock(CriticalSection());
     TakeDeviceError();
     // Whatever the worker did not get to is written now, in ring order.

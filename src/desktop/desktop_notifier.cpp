@@ -55,6 +55,13 @@ void DesktopNotifier::OnRecordingFailed(int event, const QString& eventName,
     }
 }
 
+void DesktopNotifier::OnRecordingLimited(int event, const QString& eventName,
+                                         const QString& filePath) {
+    if (event >= 0) {
+        Notify(QString("Recording \"%1\" ended at the size limit").arg(eventName), filePath);
+    }
+}
+
 void DesktopNotifier::Notify(const QString& summary, const QString& body) {
     if (!bus_.isConnected()) {
         return;

@@ -30,6 +30,7 @@ class DesktopNotifier : public QObject {
     void OnRecordingStarted(int event, const QString& eventName, const QString& filePath);
     void OnRecordingEnded(int event, const QString& eventName, const QString& filePath);
     void OnRecordingFailed(int event, const QString& eventName, const QString& reason);
+    void OnRecordingLimited(int event, const QString& eventName, const QString& filePath);
 
   private slots:
     void OnActionInvoked(uint id, const QString& action);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 namespace {
@@ -16,8 +17,55 @@ constexpr unsigned kPeriodTimeUs = 100000;
 // the device counts as failed.
 constexpr int kMaxXrunsWithoutData = 8;
 
+std::atomic<int> gOpensNotAnswering{0};
+
+// One snd_pcm_open on a thread of its own, shared between that thread and
+// the caller, who may stop waiting for it.
+struct PendingOpen {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    bool abandoned = false;
+    int error = 0;
+    snd_pcm_t* pcm = nullptr;
+};
+
+// snd_pcm_open, but it gives up after kWaveOpenTimeoutMs with -ETIMEDOUT.
+// The open itself cannot be interrupted: its thread goes on alone and closes
+// what it opened once the open returns.
+int OpenWithTimeout(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t stream, int mode) {
+    auto pending = std::make_shared<PendingOpen>();
+    std::thread([pending, name, stream, mode] {
+        snd_pcm_t* opened = nullptr;
+        const int error = snd_pcm_open(&opened, name.c_str(), stream, mode);
+        std::lock_guard lock(pending->mutex);
+        if (pending->abandoned) {
+            if (error >= 0) {
+                snd_pcm_close(opened);
+            }
+            gOpensNotAnswering.fetch_sub(1);
+            return;
+        }
+        pending->error = error;
+        pending->pcm = opened;
+        pending->finished = true;
+        pending->done.notify_all();
+    }).detach();
+    std::unique_lock lock(pending->mutex);
+    if (!pending->done.wait_for(lock, std::chrono::milliseconds(kWaveOpenTimeoutMs),
+                                [&] { return pending->finished; })) {
+        pending->abandoned = true;
+        gOpensNotAnswering.fetch_add(1);
+        return -ETIMEDOUT;
+    }
+    *pcm = pending->pcm;
+    return pending->error;
+}
+
 int ResultOfOpenError(int error) {
     switch (-error) {
+        case ETIMEDOUT:
+            return kWaveNotAnswering;
         case ENOENT:
         case ENODEV:
         case ENXIO:
@@ -106,6 +154,10 @@ int Configure(snd_pcm_t* pcm, WaveDirection direction, const WaveFormat& format,
 
 }  // namespace
 
+int WaveOpensNotAnswering() {
+    return gOpensNotAnswering.load();
+}
+
 std::unique_ptr<AlsaPcm> AlsaPcm::Open(WaveDirection direction, const std::string& name,
                                        const WaveFormat& format, WaveCallback callback,
                                        void* instance, unsigned flags, int* result) {
@@ -124,7 +176,7 @@ std::unique_ptr<AlsaPcm> AlsaPcm::Open(WaveDirection direction, const std::strin
     snd_pcm_t* pcm = nullptr;
     const snd_pcm_stream_t stream =
         direction == WaveDirection::kInput ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK;
-    const int openError = snd_pcm_open(&pcm, name.c_str(), stream, mode);
+    const int openError = OpenWithTimeout(&pcm, name, stream, mode);
     if (openError < 0) {
         code = ResultOfOpenError(openError);
         return nullptr;

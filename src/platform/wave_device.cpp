@@ -2,6 +2,23 @@
 
 #include "platform/alsa_pcm.h"
 
+std::string WaveOpenFailureText(const std::string& device, int result) {
+    const std::string name = "the sound device \"" + device + "\"";
+    switch (result) {
+        case kWaveNotAnswering:
+            return name + " did not answer within " + std::to_string(kWaveOpenTimeoutMs / 1000) +
+                   " s";
+        case kWaveAllocated:
+            return name + " is in use";
+        case kWaveBadDeviceId:
+            return name + " does not exist";
+        case kWaveBadFormat:
+            return name + " cannot record in this format";
+        default:
+            return name + " cannot be opened (error " + std::to_string(result) + ")";
+    }
+}
+
 std::unique_ptr<WaveDevice> WaveDevice::Open(WaveDirection direction, const std::string& name,
                                              const WaveFormat& format, WaveCallback callback,
                                              void* instance, unsigned flags, int* result) {

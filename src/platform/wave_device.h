@@ -20,7 +20,8 @@ enum WaveResult : int {
     kWaveOk = 0,
     kWaveError = 1,
     kWaveBadDeviceId = 2,
-    kWaveAllocated = 4,  // the device is busy
+    kWaveNotAnswering = 3,  // the open did not return within kWaveOpenTimeoutMs
+    kWaveAllocated = 4,     // the device is busy
     kWaveInvalidHandle = 5,
     kWaveNoMemory = 7,
     kWaveInvalidParam = 11,
@@ -49,6 +50,17 @@ struct WaveHeader {
 };
 
 enum class WaveDirection { kInput, kOutput };
+
+// How long an open may take. An open that has not returned by then (a named
+// pipe without a writer behind ALSA's file plugin, a busy device that opens
+// blocking) fails with kWaveNotAnswering; it is left to finish on a thread
+// of its own, which closes the device if it ever opens.
+constexpr int kWaveOpenTimeoutMs = 3000;
+// Opens abandoned that way which have not returned yet.
+int WaveOpensNotAnswering();
+
+// The reason for the log and the status line, for a failed open's result.
+std::string WaveOpenFailureText(const std::string& device, int result);
 
 // Device number that stands for the system's default device ("default").
 constexpr int kWaveMapper = -1;

@@ -39,6 +39,7 @@ class ArchiveRecordingsTest : public FrameTest {
 
     void StartRecording() {
         frame_->radioPanel()->StartEvent(-1);
+        ASSERT_TRUE(WaitUntil([&] { return records().settled(); }));
         ASSERT_TRUE(records().recording());
         ASSERT_TRUE(
             WaitUntil([&] { return records().recorder()->GetBytesWritten() >= 4096; }, 60000));
@@ -53,6 +54,7 @@ TEST_F(ArchiveRecordingsTest, AnEndedRecordingShowsInTheArchiveAtOnce) {
     ASSERT_FALSE(TreeShows(*archive().tree(), "lstav_1.wav"));
     StartRecording();
     frame_->radioPanel()->StopEvent(-1);
+    ASSERT_TRUE(WaitUntil([&] { return records().settled(); }));
     EXPECT_TRUE(TreeShows(*archive().tree(), "lstav_1.wav"));
 }
 
@@ -70,6 +72,7 @@ TEST_F(ArchiveRecordingsTest, TheRecordingThatRunsCannotBeDeletedFromTheArchive)
     EXPECT_TRUE(QFile::exists(dir_.filePath("lstav_1.ogg")));
     EXPECT_GT(boxes_.calls().size(), before) << "the user is told why";
     frame_->radioPanel()->StopEvent(-1);
+    ASSERT_TRUE(WaitUntil([&] { return records().settled(); }));
     EXPECT_TRUE(QFile::exists(dir_.filePath("lstav_1.ogg")));
 }
 

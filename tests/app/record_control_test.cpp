@@ -1,19 +1,28 @@
 #include "app/record_control.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include "app/action_block.h"
 #include "app/radio_panel.h"
 #include "app/recent_recordings.h"
+#include "app/record_progress.h"
+#include "app/recorder_factory.h"
+#include "app/recording_items.h"
 #include "app/settings_records.h"
 #include "audio/smeter.h"
 #include "audio/srecord.h"
@@ -23,6 +32,7 @@
 #include "media/rec_file.h"
 #include "platform/codec_manager.h"
 #include "platform/post_message.h"
+#include "platform/wave_device.h"
 #include "platform/window_messages.h"
 #include "support/alsa_test_devices.h"
 #include "support/fake_clock.h"
@@ -36,15 +46,95 @@ using ::testing::HasSubstr;
 constexpr int kCdBytesPerSecond = 44100 * 4;
 
 TEST(RecordStatusText, SizeAndDurationAsTheRecordingGrows) {
-    EXPECT_EQ(RecordControl::StatusText("lstav_1.wav", 536871, 105000),
+    EXPECT_EQ(RecordProgress::StatusText("lstav_1.wav", 536871, 105000),
               "lstav_1.wav 0.512MB  0:05");
     const int64_t hourAndMore = int64_t{3909} * 3300;  // 1:05:09 at 3300 bytes per second
-    EXPECT_EQ(RecordControl::StatusText("lstav_1.wav", hourAndMore, 3300),
+    EXPECT_EQ(RecordProgress::StatusText("lstav_1.wav", hourAndMore, 3300),
               "lstav_1.wav 12.30MB  1:05:09");
-    EXPECT_EQ(RecordControl::StatusText("News", int64_t{250} * 1048576, 176400),
+    EXPECT_EQ(RecordProgress::StatusText("News", int64_t{250} * 1048576, 176400),
               "News 250MB  24:46");
-    EXPECT_EQ(RecordControl::StatusText("x.ogg", 1048576, 0), "x.ogg 1.00MB")
+    EXPECT_EQ(RecordProgress::StatusText("x.ogg", 1048576, 0), "x.ogg 1.00MB")
         << "no duration without a byte rate";
+}
+
+// Counts what the progress view draws.
+class ProgressSink : public RecordProgress::Sink {
+  public:
+    void SetStatusText(const QString& text) override { texts.push_back(text); }
+    SMeter* levelMeter() override { return &meter; }
+    std::vector<QString> texts;
+    SMeter meter;
+};
+
+QByteArray StereoPeak(int16_t left, int16_t right) {
+    const int16_t frame[2] = {left, right};
+    return QByteArray(reinterpret_cast<const char*>(frame), sizeof frame);
+}
+
+TEST(RecordProgressView, DrawsOnlyWhatChanged) {
+    ProgressSink sink;
+    RecordProgress progress(sink);
+    progress.Begin("News", WaveFormat::Pcm(2, 44100, 16));
+    EXPECT_FALSE(sink.meter.isHidden());
+    const QByteArray quiet = StereoPeak(100, 100);
+    const QByteArray loud = StereoPeak(30000, -30000);
+    struct Report {
+        int64_t bytes;
+        QByteArray buffer;
+    };
+    // Five reports a second, as the recorder sends them.
+    const Report reports[] = {{35280, quiet}, {70560, quiet},  {105840, quiet}, {141120, loud},
+                              {176400, loud}, {211680, quiet}, {352800, quiet}, {388080, quiet}};
+    for (const Report& report : reports) {
+        progress.Report(report.bytes, kCdBytesPerSecond, report.buffer);
+    }
+    EXPECT_EQ(sink.texts, (std::vector<QString>{"News 0.034MB  0:00", "News 0.168MB  0:01",
+                                                "News 0.336MB  0:02"}))
+        << "once per second of recording";
+    EXPECT_EQ(progress.meterUpdates(), 3) << "quiet, loud, quiet again";
+    progress.Report(400000, 0, quiet);
+    progress.Report(400000, 0, quiet);
+    EXPECT_EQ(sink.texts.back(), "News 0.381MB") << "without a byte rate: when the text changes";
+    EXPECT_EQ(progress.statusUpdates(), 4);
+    progress.End();
+    EXPECT_TRUE(sink.meter.isHidden());
+}
+
+TEST(RecorderForTheDefaultFormat, KindFileFormatAndCaptureFormat) {
+    AudioFormatSettings formats;
+    formats.waveFormat = WaveFormat::Pcm(1, 22050, 16);
+    formats.vorStereo = false;
+    formats.vorSampleRate = 32000;
+    formats.vorBitRate = 96000;
+    struct Case {
+        int defaultFormat;
+        RecorderPlan::Kind kind;
+        uint16_t tag;
+        uint16_t channels;
+        uint32_t rate;
+    };
+    const Case cases[] = {
+        {kFormatWav, RecorderPlan::kStream, WaveFormat::kTagPcm, 1, 22050},
+        {kFormatMp3, RecorderPlan::kStream, WaveFormat::kTagMpegLayer3, 1, 16000},
+        {kFormatVorbis, RecorderPlan::kVorbis, 0, 1, 32000},
+        {7, RecorderPlan::kStream, WaveFormat::kTagPcm, 1, 22050},  // unknown: WAV
+    };
+    for (const Case& c : cases) {
+        formats.defaultAudioFormat = c.defaultFormat;
+        const RecorderPlan plan = PlanRecorder(formats);
+        EXPECT_EQ(plan.kind, c.kind) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.formatTag, c.tag) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.channels, c.channels) << c.defaultFormat;
+        EXPECT_EQ(plan.fileFormat.samplesPerSec, c.rate) << c.defaultFormat;
+        EXPECT_EQ(plan.captureFormat.formatTag, WaveFormat::kTagPcm) << c.defaultFormat;
+        EXPECT_EQ(plan.captureFormat.bitsPerSample, 16) << c.defaultFormat;
+    }
+    formats.defaultAudioFormat = kFormatVorbis;
+    EXPECT_EQ(PlanRecorder(formats).fileFormat.avgBytesPerSec, 12000u);
+    // The built-in MP3 format lacks the codec's extra bytes; the plan has them.
+    formats.defaultAudioFormat = kFormatMp3;
+    ASSERT_TRUE(formats.mp3Format.extra.isEmpty());
+    EXPECT_FALSE(PlanRecorder(formats).fileFormat.extra.isEmpty());
 }
 
 TEST(RecordMetadataText, TitleAndTimecodeItem) {
@@ -54,12 +144,19 @@ TEST(RecordMetadataText, TitleAndTimecodeItem) {
     std::tm today{};
     today.tm_mon = 11;
     today.tm_mday = 7;
-    EXPECT_EQ(RecordControl::TitleText("", 89.9f, start, today), "89.90 14:05 Dec7");
-    EXPECT_EQ(RecordControl::TitleText("News", 101.3f, start, today), "News Dec7");
-    EXPECT_EQ(RecordControl::TimecodeItem(1796652300, "News", 101.3f),
+    EXPECT_EQ(recording_items::TitleText("", 89.9f, start, today), "89.90 14:05 Dec7");
+    EXPECT_EQ(recording_items::TitleText("News", 101.3f, start, today), "News Dec7");
+    EXPECT_EQ(recording_items::TimecodeItem(1796652300, "News", 101.3f),
               "SAMPLE\tTIMECODE\r\n0\t1796652300\r\nEVENT News\r\nSTATION 101.3000\r\n");
-    EXPECT_EQ(RecordControl::TimecodeItem(5, "", 89.9f),
+    EXPECT_EQ(recording_items::TimecodeItem(5, "", 89.9f),
               "SAMPLE\tTIMECODE\r\n0\t5\r\nEVENT <unscheduled>\r\nSTATION 89.9000\r\n");
+    today.tm_year = 126;
+    const RecordingItems items = recording_items::Make({1796652300, "News", 101.3f, start, today});
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].first, kTimecodeTagName);
+    EXPECT_EQ(items[1], (std::pair<std::string, std::string>{"title", "News Dec7"}));
+    EXPECT_EQ(items[2], (std::pair<std::string, std::string>{"year", "2026"}));
+    EXPECT_EQ(items[3], (std::pair<std::string, std::string>{"comment", "101.30"}));
 }
 
 // Receives what the radio panel sends on to the archive panel.
@@ -97,17 +194,36 @@ class RecordControlTest : public ::testing::Test {
     }
 
     RecordControl& control() { return *panel_->recordControl(); }
+
+    // Starts and stops only ask; these wait until what was asked is done.
+    void Settle(int limitMs = 20000) {
+        ASSERT_TRUE(WaitUntil([&] { return control().settled(); }, limitMs))
+            << RecordStateName(control().state());
+    }
+    void Start(int event) {
+        panel_->StartEvent(event);
+        Settle();
+    }
+    void Stop(int event) {
+        panel_->StopEvent(event);
+        Settle();
+    }
+    void TickAt(int hour, int minute) {
+        clock_.Set(2026, 12, 7, hour, minute, 0);
+        control().Tick();
+        Settle();
+    }
     QString Path(const QString& name) const { return dir_.filePath(name); }
 
     // Records by hand until at least `bytes` are in the file, then stops.
     void RecordByHand(int64_t bytes) {
-        panel_->StartEvent(-1);
+        Start(-1);
         ASSERT_TRUE(panel_->recording())
             << (messages_.calls().empty() ? "" : messages_.calls().back().text.toStdString());
         ASSERT_NE(control().recorder(), nullptr);
         ASSERT_TRUE(
             WaitUntil([&] { return control().recorder()->GetBytesWritten() >= bytes; }, 60000));
-        panel_->StopEvent(-1);
+        Stop(-1);
     }
 
     static std::string Item(const QString& path) {
@@ -131,9 +247,9 @@ TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
     MakePanel();
     QSignalSpy started(&control(), &RecordControl::recordingStarted);
     QSignalSpy ended(&control(), &RecordControl::recordingEnded);
-    panel_->StartEvent(-1);
+    Start(-1);
     ASSERT_TRUE(panel_->recording());
-    EXPECT_EQ(panel_->statusText(), "lstav_1.wav");
+    EXPECT_TRUE(panel_->statusText().startsWith("lstav_1.wav"));
     EXPECT_FALSE(panel_->recButton()->isVisibleTo(panel_.get()));
     EXPECT_TRUE(panel_->stopButton()->isVisibleTo(panel_.get()));
     EXPECT_TRUE(panel_->stopButton()->isEnabled());
@@ -146,7 +262,7 @@ TEST_F(RecordControlTest, HandRecordingInWavIsCompleteTaggedAndListed) {
                     .match(panel_->statusText())
                     .hasMatch())
         << panel_->statusText().toStdString();
-    panel_->StopEvent(-1);
+    Stop(-1);
 
     EXPECT_FALSE(panel_->recording());
     EXPECT_EQ(panel_->statusText(), "");
@@ -242,10 +358,19 @@ TEST_F(RecordControlTest, VorbisRecordingIsAValidOggStream) {
 TEST_F(RecordControlTest, SizeLimitEndsTheRecordingWithoutStartingANewOne) {
     settings_.files.fileSize = 1;
     MakePanel();
+    QSignalSpy limited(&control(), &RecordControl::recordingLimited);
+    QSignalSpy ended(&control(), &RecordControl::recordingEnded);
+    QSignalSpy failed(&control(), &RecordControl::recordingFailed);
+    QSignalSpy started(&control(), &RecordControl::recordingStarted);
     panel_->StartEvent(-1);
-    ASSERT_TRUE(panel_->recording());
-    ASSERT_TRUE(WaitUntil([&] { return !panel_->recording(); }, 120000));
-    EXPECT_EQ(panel_->statusText(), "");
+    // The test device is not paced: the limit may come before the start has settled.
+    ASSERT_TRUE(WaitUntil([&] { return started.count() == 1; }, 20000));
+    ASSERT_TRUE(WaitUntil([&] { return !panel_->recording() && control().settled(); }, 120000));
+    // Said so, not announced like a normal end.
+    EXPECT_EQ(panel_->statusText(), "lstav_1.wav ended at the size limit of 1 MB");
+    ASSERT_EQ(limited.count(), 1);
+    EXPECT_EQ(limited[0][2].toString(), Path("lstav_1.wav"));
+    EXPECT_EQ(ended.count() + failed.count(), 0);
     EXPECT_TRUE(panel_->recButton()->isVisibleTo(panel_.get())) << "Rec returns";
     EXPECT_TRUE(panel_->recButton()->isEnabled());
     EXPECT_FALSE(panel_->stopButton()->isVisibleTo(panel_.get()));
@@ -279,10 +404,12 @@ TEST_F(RecordControlTest, ScheduledEventPrunesStartsUnderItsNameAndEndsAtItsEndM
     MakePanel();
 
     control().Tick();
+    Settle();
     EXPECT_FALSE(panel_->recording()) << "14:05: nothing yet";
     clock_.Set(2026, 12, 7, 14, 6, 0);
     const std::time_t startedAt = clock_.Now();
     control().Tick();
+    Settle();
     ASSERT_TRUE(panel_->recording());
     EXPECT_EQ(control().activeEvent(), 0);
     EXPECT_FLOAT_EQ(panel_->frequency(), 101.3f);
@@ -293,6 +420,7 @@ TEST_F(RecordControlTest, ScheduledEventPrunesStartsUnderItsNameAndEndsAtItsEndM
 
     clock_.Set(2026, 12, 7, 14, 7, 0);
     control().Tick();
+    Settle();
     EXPECT_FALSE(panel_->recording());
     EXPECT_EQ(control().activeEvent(), -1);
     // Named beside the old ones; the two oldest went once it had started.
@@ -345,6 +473,7 @@ TEST_F(RecordControlTest, RadioOnEventUnmutesWithoutAFileAndMutesAgainAtItsEnd) 
     ASSERT_TRUE(panel_->muted());
     clock_.Set(2026, 12, 7, 14, 6, 0);
     control().Tick();
+    Settle();
     EXPECT_FALSE(panel_->recording());
     EXPECT_EQ(control().activeEvent(), 0);
     EXPECT_FALSE(panel_->muted()) << "audible";
@@ -354,6 +483,7 @@ TEST_F(RecordControlTest, RadioOnEventUnmutesWithoutAFileAndMutesAgainAtItsEnd) 
 
     clock_.Set(2026, 12, 7, 14, 7, 0);
     control().Tick();
+    Settle();
     EXPECT_TRUE(panel_->muted()) << "muted again, as before the event";
     EXPECT_TRUE(panel_->device().IsMuted());
     EXPECT_TRUE(QDir(dir_.path()).isEmpty());
@@ -362,16 +492,17 @@ TEST_F(RecordControlTest, RadioOnEventUnmutesWithoutAFileAndMutesAgainAtItsEnd) 
 TEST_F(RecordControlTest, EventWithoutActionNeitherStartsNorStopsAnything) {
     ASSERT_TRUE(settings_.events.Add(EventAt("Nothing", kActionNone)));
     MakePanel();
-    panel_->StartEvent(-1);
+    Start(-1);
     ASSERT_TRUE(panel_->recording());
     clock_.Set(2026, 12, 7, 14, 6, 0);
     control().Tick();
+    Settle();
     EXPECT_TRUE(panel_->recording()) << "the hand recording goes on";
     EXPECT_EQ(control().activeEvent(), -1);
     EXPECT_FLOAT_EQ(panel_->frequency(), 89.9f);
-    panel_->StopEvent(0);
+    Stop(0);
     EXPECT_TRUE(panel_->recording());
-    panel_->StopEvent(-1);
+    Stop(-1);
     EXPECT_FALSE(panel_->recording());
 }
 
@@ -382,10 +513,12 @@ TEST_F(RecordControlTest, FolderThatCannotBeMadeEndsIdleWithTheFileMessage) {
     settings_.files.defaultDirectory = Path("plain-file/recordings");
     MakePanel();
     QSignalSpy failed(&control(), &RecordControl::recordingFailed);
-    panel_->StartEvent(-1);
+    Start(-1);
     EXPECT_FALSE(panel_->recording());
     EXPECT_FALSE(control().starting());
     EXPECT_EQ(control().recorder(), nullptr);
+    // Shown after the start has returned to idle.
+    ASSERT_TRUE(WaitUntil([&] { return !messages_.calls().empty(); }));
     ASSERT_EQ(messages_.calls().size(), 1u);
     EXPECT_EQ(messages_.calls()[0].text, "Can't make new file.\nDisk full or directory problem?");
     EXPECT_EQ(messages_.calls()[0].caption, "Plumora");
@@ -397,14 +530,15 @@ TEST_F(RecordControlTest, FolderThatCannotBeMadeEndsIdleWithTheFileMessage) {
 TEST_F(RecordControlTest, DeviceThatCannotOpenLeavesNoFileBehind) {
     settings_.sound.waveInDriver = AlsaTestDevices::kMissing;
     MakePanel();
-    panel_->StartEvent(-1);
+    Start(-1);
     EXPECT_FALSE(panel_->recording());
-    ASSERT_FALSE(messages_.calls().empty());
+    ASSERT_TRUE(WaitUntil([&] { return !messages_.calls().empty(); }));
     EXPECT_EQ(messages_.calls().back().text,
               "Can't record.\nWave input device or compression codec already in use or disabled?");
     EXPECT_FALSE(QFile::exists(Path("lstav_1.wav")));
     EXPECT_EQ(recent_.Count(), 0);
-    EXPECT_EQ(panel_->statusText(), "");
+    EXPECT_THAT(panel_->statusText().toStdString(),
+                HasSubstr("Recording could not start: the sound device \"plumora_missing\""));
 }
 
 TEST_F(RecordControlTest, DeviceFailingMidRecordingEndsIdleKeepingWhatWasRecorded) {
@@ -412,13 +546,16 @@ TEST_F(RecordControlTest, DeviceFailingMidRecordingEndsIdleKeepingWhatWasRecorde
     MakePanel();
     QSignalSpy failed(&control(), &RecordControl::recordingFailed);
     QSignalSpy ended(&control(), &RecordControl::recordingEnded);
+    QSignalSpy started(&control(), &RecordControl::recordingStarted);
     panel_->StartEvent(-1);
-    ASSERT_TRUE(panel_->recording());
+    // The device fails after half a second of data, which it delivers at
+    // once: the failure may come before the start has settled.
+    ASSERT_TRUE(WaitUntil([&] { return started.count() == 1; }, 20000));
     // The progress reports or the timer tick notice it.
     ASSERT_TRUE(WaitUntil(
         [&] {
             control().Tick();
-            return !panel_->recording();
+            return !panel_->recording() && control().settled();
         },
         60000));
     EXPECT_EQ(control().recorder(), nullptr);
@@ -452,12 +589,132 @@ TEST_F(RecordControlTest, CommandsRecordStopAndHandPlaybackToTheArchive) {
 
 TEST_F(RecordControlTest, ClosingThePanelEndsTheRecordingCompleteAndTagged) {
     MakePanel();
-    panel_->StartEvent(-1);
+    Start(-1);
     ASSERT_TRUE(WaitUntil([&] { return control().recorder()->GetBytesWritten() > 8000; }, 60000));
     panel_.reset();
     EXPECT_TRUE(ReadWaveFile(Path("lstav_1.wav")).has_value());
     EXPECT_THAT(Item(Path("lstav_1.wav")), HasSubstr("EVENT <unscheduled>"));
     EXPECT_EQ(recent_.Path(0), Path("lstav_1.wav"));
+}
+
+TEST_F(RecordControlTest, StopDuringAStartAndExitDuringAStopEndTheRecordingComplete) {
+    MakePanel();
+    QSignalSpy started(&control(), &RecordControl::recordingStarted);
+    QSignalSpy ended(&control(), &RecordControl::recordingEnded);
+    panel_->StartEvent(-1);
+    EXPECT_EQ(control().state(), RecordState::kStarting) << "the start goes on after returning";
+    panel_->StopEvent(-1);
+    Settle();
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_EQ(started.count(), 1) << "the recording began";
+    EXPECT_EQ(ended.count(), 1) << "and ended at once";
+    EXPECT_TRUE(ReadWaveFile(Path("lstav_1.wav")).has_value());
+
+    Start(-1);
+    ASSERT_TRUE(WaitUntil([&] { return control().recorder()->GetBytesWritten() > 8000; }, 60000));
+    bool completeAtExit = false;
+    const QMetaObject::Connection check =
+        QObject::connect(&control(), &RecordControl::readyToExit, [&] {
+            completeAtExit = control().recorder() == nullptr &&
+                             recent_.Path(0) == Path("lstav_2.wav") &&
+                             ReadWaveFile(Path("lstav_2.wav")).has_value();
+        });
+    QSignalSpy ready(&control(), &RecordControl::readyToExit);
+    panel_->StopEvent(-1);
+    EXPECT_EQ(control().state(), RecordState::kStopping);
+    control().RequestExit();
+    EXPECT_EQ(ready.count(), 0) << "the exit waits for the stop";
+    Settle();
+    QObject::disconnect(check);
+    ASSERT_EQ(ready.count(), 1);
+    EXPECT_TRUE(completeAtExit);
+    EXPECT_THAT(Item(Path("lstav_2.wav")), HasSubstr("EVENT <unscheduled>"));
+    Start(-1);
+    EXPECT_FALSE(panel_->recording()) << "nothing starts once the program is ending";
+    EXPECT_FALSE(QFile::exists(Path("lstav_3.wav")));
+}
+
+TEST_F(RecordControlTest, TheRunningEventIsKnownByNameWhileTheListChanges) {
+    ASSERT_TRUE(settings_.events.Add(EventAt("Early", kActionRecord)));
+    ScheduledEvent news = EventAt("News", kActionRecord);
+    news.startMinute = 7;
+    news.endMinute = 9;
+    ASSERT_TRUE(settings_.events.Add(news));
+    MakePanel();
+    TickAt(14, 6);
+    TickAt(14, 7);
+    ASSERT_TRUE(panel_->recording());
+    EXPECT_EQ(control().runningEvent(), "News") << "Early's start was replaced by News";
+    EXPECT_EQ(control().activeEvent(), 1);
+
+    // An earlier event goes, and New replaces News (it moves to the end).
+    settings_.events.Remove("Early");
+    ASSERT_TRUE(settings_.events.Add(EventAt("Other", kActionRecord)));
+    ASSERT_TRUE(settings_.events.Add(news));
+    EXPECT_EQ(control().runningEvent(), "News");
+    EXPECT_EQ(control().activeEvent(), 1);
+    Stop(0);
+    EXPECT_TRUE(panel_->recording()) << "Other's end does not end News";
+    Stop(settings_.events.Find("News"));
+    EXPECT_FALSE(panel_->recording());
+    EXPECT_EQ(control().runningEvent(), "");
+    EXPECT_TRUE(ReadWaveFile(Path("Early_1.wav")).has_value());
+    EXPECT_THAT(Item(Path("News_1.wav")), HasSubstr("EVENT News\r\n"));
+}
+
+TEST_F(RecordControlTest, AFailedScheduledStartIsToldWithoutABoxAndTheScheduleGoesOn) {
+    settings_.sound.waveInDriver = AlsaTestDevices::kMissing;
+    ASSERT_TRUE(settings_.events.Add(EventAt("Alpha", kActionRecord)));
+    ScheduledEvent beta = EventAt("Beta", kActionRecord);
+    beta.startMinute = 7;
+    beta.endMinute = 8;
+    ASSERT_TRUE(settings_.events.Add(beta));
+    MakePanel();
+    QSignalSpy failed(&control(), &RecordControl::recordingFailed);
+    TickAt(14, 6);
+    LetWaitingMessagesRun();
+    EXPECT_FALSE(panel_->recording());
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed[0][1].toString(), "Alpha");
+    EXPECT_THAT(panel_->statusText().toStdString(),
+                HasSubstr("Alpha could not start: the sound device \"plumora_missing\""));
+    EXPECT_TRUE(messages_.calls().empty()) << "nobody is there to click a scheduled failure away";
+
+    settings_.sound.waveInDriver = AlsaTestDevices::kCapture;
+    TickAt(14, 7);
+    EXPECT_TRUE(panel_->recording());
+    EXPECT_EQ(control().runningEvent(), "Beta");
+}
+
+TEST_F(RecordControlTest, ACaptureDeviceThatNeverOpensFailsTheStartAfterTheTimeOut) {
+    settings_.sound.waveInDriver = AlsaTestDevices::kSilentCapture;
+    MakePanel();
+    QSignalSpy failed(&control(), &RecordControl::recordingFailed);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    panel_->StartEvent(-1);
+    EXPECT_LT(elapsed.elapsed(), 1000) << "the open does not hold the user-interface thread";
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(100);
+    Settle(kWaveOpenTimeoutMs + 5000);
+    EXPECT_LT(elapsed.elapsed(), kWaveOpenTimeoutMs + 3000);
+    EXPECT_GE(ticks, kWaveOpenTimeoutMs / 100 / 2) << "the event loop ran meanwhile";
+    EXPECT_FALSE(panel_->recording());
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_THAT(failed[0][2].toString().toStdString(), HasSubstr("did not answer within"));
+    EXPECT_FALSE(QFile::exists(Path("lstav_1.wav")));
+    ASSERT_TRUE(WaitUntil([&] { return !messages_.calls().empty(); }));
+    EXPECT_THAT(messages_.calls().back().text.toStdString(), HasSubstr("Can't record."));
+
+    // A writer comes at last: the abandoned open returns and closes what it opened.
+    EXPECT_EQ(WaveOpensNotAnswering(), 1);
+    const int writer =
+        open(devices_.Path("silent.fifo").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    EXPECT_TRUE(WaitUntil([] { return WaveOpensNotAnswering() == 0; }));
+    close(writer);
 }
 
 }  // namespace

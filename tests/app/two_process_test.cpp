@@ -59,14 +59,19 @@ class ProgramTest : public ::testing::Test {
         }
     }
 
-    void StartFirst(const QStringList& arguments = {}) {
+    void StartFirst(const QStringList& arguments = {},
+                    const char* captureDevice = AlsaTestDevices::kCapture) {
         QDir().mkpath(dirs_.configHome());
         QFile userDirs(dirs_.configHome() + "/user-dirs.dirs");
         ASSERT_TRUE(userDirs.open(QIODevice::WriteOnly));
         userDirs.write("XDG_MUSIC_DIR=\"" + MusicDir().toUtf8() + "\"\n");
         userDirs.close();
         QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
-        user.setValue("WaveInDriver", AlsaTestDevices::kCapture);
+        user.setValue("WaveInDriver", captureDevice);
+        if (captureDevice != AlsaTestDevices::kCapture) {
+            user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
+        }
+        user.sync();  // before the program reads it
         first_.setProcessEnvironment(environment_);
         first_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         first_.start(program_, arguments);
@@ -139,6 +144,23 @@ TEST_F(ProgramTest, HelpVersionAndToolkitOptionsNeverReachTheRunningOne) {
     QThread::msleep(500);
     EXPECT_EQ(TerminateFirst(), 0);
     EXPECT_FALSE(Log().contains("record\r\n")) << Log().toStdString();
+}
+
+// The open of a capture device that never answers runs beside the program:
+// a termination during it ends the program in time, cleanly.
+TEST_F(ProgramTest, TerminationWhileTheCaptureDeviceDoesNotAnswerEndsWithinTenSeconds) {
+    StartFirst({}, AlsaTestDevices::kSilentCapture);
+    EXPECT_EQ(RunSecond({"/r"}), 1);
+    QThread::msleep(500);
+    QElapsedTimer clock;
+    clock.start();
+    first_.terminate();
+    ASSERT_TRUE(first_.waitForFinished(10000));
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(first_.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first_.exitCode(), 0);
+    EXPECT_TRUE(Log().contains("did not answer within")) << Log().toStdString();
+    EXPECT_TRUE(Log().contains("exit program\r\n"));
 }
 
 TEST_F(ProgramTest, RecordAndStopFromASecondStartLeaveATaggedRecordingInTheMusicFolder) {

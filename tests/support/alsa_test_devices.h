@@ -26,6 +26,8 @@
 //                     fails with an I/O error
 //   kMissing          a listed device that cannot be opened: the device it
 //                     passes its data to does not exist
+//   kSilentCapture    reads the named pipe silent.fifo; its open does not
+//                     return until somebody opens the pipe for writing
 //   "default"         reads default.raw, writes default_out.raw
 class AlsaTestDevices {
   public:
@@ -35,6 +37,7 @@ class AlsaTestDevices {
     static constexpr const char* kFailingCapture = "plumora_failing";
     static constexpr const char* kFailingPlayback = "plumora_failing_out";
     static constexpr const char* kMissing = "plumora_missing";
+    static constexpr const char* kSilentCapture = "plumora_silent";
 
     AlsaTestDevices() {
         const char* previous = std::getenv("ALSA_CONFIG_PATH");
@@ -45,6 +48,7 @@ class AlsaTestDevices {
         WriteFile("capture.raw", {});
         WriteFile("default.raw", {});
         mkfifo(Path("paced.fifo").toLocal8Bit().constData(), 0600);
+        mkfifo(Path("silent.fifo").toLocal8Bit().constData(), 0600);
         const QString config =
             Device(kCapture, "Test capture", "/dev/null", Path("capture.raw")) +
             Device(kPlayback, "Test playback", Path("playback.raw"), {}) +
@@ -52,6 +56,7 @@ class AlsaTestDevices {
             Device(kFailingCapture, "Failing capture", "/dev/full", Path("capture.raw")) +
             Device(kFailingPlayback, "Failing playback", "/dev/full", {}) +
             Device("default", {}, Path("default_out.raw"), Path("default.raw")) +
+            Device(kSilentCapture, "Silent capture", "/dev/null", Path("silent.fifo")) +
             QStringLiteral(
                 "pcm.%1 {\n  type file\n  slave.pcm \"plumora_unplugged\"\n"
                 "  file \"/dev/null\"\n  hint { description \"Unplugged device\" }\n}\n")
