@@ -292,7 +292,9 @@ struct SdrDemodulator::Chain {
     float mpx1 = 0, mpx2 = 0;
     // A receiver tuned a little off (a crystal some ppm out) turns into a
     // constant in the multiplex: followed slowly and taken off the audio.
-    float dc = 0, dcAlpha = 0;
+    // The difference signal passes the same high-pass, so that the two keep
+    // the same phase at low frequencies (separation).
+    float dc = 0, dcDiff = 0, dcAlpha = 0;
     nco_crcf pilot = nullptr;
     float armI = 0, armQ = 0, armAlpha = 0;
     float lockLevel = 0, lockAlpha = 0;
@@ -484,7 +486,9 @@ void SdrDemodulator::Chain::RunFm(size_t n) {
         nco_crcf_step(pilot);
         lockLevel += lockAlpha * (2.0f * armI - lockLevel);
         const float carrier38 = locked ? -4.0f * s * c : 0.0f;
-        diff[base + i] = deDiff.Step(mpx * carrier38);
+        const float difference = mpx * carrier38;
+        dcDiff += dcAlpha * (difference - dcDiff);
+        diff[base + i] = deDiff.Step(difference - dcDiff);
     }
     previous = prev;
     if (stereo) {
