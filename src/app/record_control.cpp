@@ -21,6 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
+#include "radio/radio_models.h"
 
 namespace {
 
@@ -212,9 +213,10 @@ bool RecordControl::StartRecorder(int event, int keep) {
     }
     startTime_ = clock_->Now();
     if (!recorder_->Start()) {
-        FailStart(kCannotRecord, QStringLiteral("the sound input device \"") +
-                                     settings_.sound.waveInDriver +
-                                     QStringLiteral("\" or the codec cannot be used"));
+        FailStart(kCannotRecord,
+                  QStringLiteral("the sound input device \"") +
+                      CaptureDeviceFor(settings_.radio.vendor, settings_.sound.waveInDriver) +
+                      QStringLiteral("\" or the codec cannot be used"));
         return false;
     }
     fileTitle_ = QFileInfo(path.path).fileName();
@@ -227,7 +229,8 @@ bool RecordControl::StartRecorder(int event, int keep) {
 
 std::unique_ptr<SRecord> RecordControl::MakeRecorder(const std::string& path) {
     const AudioFormatSettings& formats = settings_.formats;
-    const std::string device = settings_.sound.waveInDriver.toStdString();
+    const std::string device =
+        CaptureDeviceFor(settings_.radio.vendor, settings_.sound.waveInDriver).toStdString();
     switch (formats.defaultAudioFormat) {
         case kFormatMp3: {
             const WaveFormat mp3 = CompletedFormat(formats.mp3Format);

@@ -225,7 +225,8 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
         passthrough_->Stop();
         passthrough_.reset();
     }
-    if (!lineMute && outputMixer_ && !passthrough_ &&
+    // An SDR radio plays its audio itself (SetMute above).
+    if (!lineMute && outputMixer_ && !passthrough_ && !PlaysItsOwnAudio(settings_.radio.vendor) &&
         (TunerLineConfigured() || settings_.sound.mixerStream)) {
         auto passthrough = std::make_unique<AudioPassthrough>();
         const WaveDeviceChoice capture = ChooseWaveDevice(
