@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QLocale>
+
+// How an SDR receiver is tuned to a station, and the defaults that depend on
+// where the user lives.
+namespace sdr_tuning {
+
+// The centre frequency lies this far below the station, so that the
+// receiver's DC spike and its neighbourhood never fall inside the channel.
+inline constexpr double kStationOffsetHz = 250000.0;
+
+// The centre frequency for a station; the station then lies at
+// +kStationOffsetHz in the baseband.
+inline double CentreFrequencyHz(double stationHz) {
+    return stationHz - kStationOffsetHz;
+}
+
+// The AM broadcast band (medium wave): demodulated as AM by envelope.
+inline constexpr double kAmBandLowHz = 520000.0;
+inline constexpr double kAmBandHighHz = 1710000.0;
+inline bool IsAmBand(double stationHz) {
+    return stationHz >= kAmBandLowHz && stationHz <= kAmBandHighHz;
+}
+
+// FM de-emphasis in microseconds used in a territory: 75 in the Americas and
+// South Korea, 50 everywhere else.
+int DeemphasisUsFor(QLocale::Territory territory);
+// The same for the user's own territory (QLocale::system()).
+int DefaultDeemphasisUs();
+
+}  // namespace sdr_tuning
