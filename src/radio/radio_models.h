@@ -45,14 +45,18 @@ enum class RadioDriver {
 };
 
 // The choices of the port list for a model. A to D are fixed I/O port or COM
-// port lists, E the installed TV tuner devices, the rest one entry each.
-enum class PortList { A, B, C, D, E, Default, Usb, None };
+// port lists, E the installed TV tuner devices, F the SDR receivers, the rest
+// one entry each.
+enum class PortList { A, B, C, D, E, F, Default, Usb, None };
 
 struct PortChoice {
     QString text;  // shown in the list and stored as "PortString"
     int port;      // stored as "PortAddress"
+    // Stored as "PortString" instead of the text when not empty (list F).
+    QString stored = {};
 
     bool operator==(const PortChoice&) const = default;
+    QString StoredText() const { return stored.isEmpty() ? text : stored; }
 };
 
 struct RadioModel {

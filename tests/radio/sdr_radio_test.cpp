@@ -6,7 +6,9 @@
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "audio/swave_in.h"
 #include "audio/wave_test_files.h"
