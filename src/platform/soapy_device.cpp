@@ -158,7 +158,11 @@ std::vector<SdrDeviceInfo> EnumerateSdrDevices() {
                 label += " " + args["serial"];
             }
         }
-        devices.push_back({label, SoapySDR::KwargsToString(args)});
+        std::string text;  // key=value,key=value without spaces
+        for (const auto& [key, value] : args) {
+            text += (text.empty() ? "" : ",") + key + "=" + value;
+        }
+        devices.push_back({label, text});
     }
     return devices;
 }

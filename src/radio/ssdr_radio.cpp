@@ -18,6 +18,11 @@ namespace {
 // (device and network buffers), then the channel is measured for this long.
 constexpr double kSettleSeconds = 0.05;
 constexpr double kMeasureSeconds = 0.1;
+// How far the neighbouring channels lie, the scan's step.
+constexpr double kNeighbourHz = 50000.0;
+// A neighbour must be this much stronger: two channels that both hold the
+// whole station measure the same but for noise.
+constexpr double kNeighbourMarginDb = 1.0;
 constexpr int kVolumeStep = 10;
 constexpr int kStartVolume = 70;
 
@@ -102,7 +107,7 @@ bool SSdrRadio::IsTuned() {
     const uint64_t wanted = requested_;
     measured_.wait_for(lock, std::chrono::milliseconds(options_.tunedWaitMs),
                        [&] { return measurement_.valid && measurement_.tuning == wanted; });
-    return measurement_.valid && measurement_.tuning == wanted &&
+    return measurement_.valid && measurement_.tuning == wanted && measurement_.centred &&
            measurement_.snrDb >= SdrDemodulator::kTunedSnrDb;
 }
 
@@ -152,10 +157,21 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
                                                              : sdr_tuning::DefaultDeemphasisUs();
             config.modulation = am ? SdrModulation::Am : SdrModulation::Fm;
             demodulator_ = std::make_unique<SdrDemodulator>(config);
+            config.stereo = false;
+            for (int side = 0; side < 2; ++side) {
+                config.offsetHz =
+                    sdr_tuning::kStationOffsetHz + (side == 0 ? -1 : 1) * kNeighbourHz;
+                neighbours_[side] = am ? nullptr : std::make_unique<SdrDemodulator>(config);
+            }
             demodRate_ = block.sampleRate;
             demodAm_ = am;
         } else {
             demodulator_->Reset();
+            for (auto& neighbour : neighbours_) {
+                if (neighbour) {
+                    neighbour->Reset();
+                }
+            }
         }
         demodTuning_ = block.tuning;
         settleLeft_ = static_cast<size_t>(block.sampleRate * kSettleSeconds);
@@ -171,12 +187,27 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
     pcm_.clear();
     demodulator_->Process(iq, count, pcm_);
     if (measureLeft_ > 0) {
+        for (auto& neighbour : neighbours_) {
+            if (neighbour) {
+                neighbourPcm_.clear();
+                neighbour->Process(iq, count, neighbourPcm_);
+            }
+        }
         measureLeft_ -= std::min(measureLeft_, count);
+        if (measureLeft_ == 0) {
+            const double snr = demodulator_->ChannelSnrDb();
+            centred_ = true;
+            for (auto& neighbour : neighbours_) {
+                if (neighbour && neighbour->ChannelSnrDb() > snr + kNeighbourMarginDb) {
+                    centred_ = false;
+                }
+            }
+        }
     }
     if (measureLeft_ == 0) {
         {
             std::lock_guard lock(measureMutex_);
-            measurement_ = {block.tuning, demodulator_->ChannelSnrDb(), true};
+            measurement_ = {block.tuning, demodulator_->ChannelSnrDb(), true, centred_};
         }
         measured_.notify_all();
     }

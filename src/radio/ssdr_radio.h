@@ -52,8 +52,9 @@ class SSdrRadio : public SRadio {
     // The loudspeaker volume, in software.
     bool StepVolume(bool up) override;
     // The channel's signal-to-noise ratio at the current frequency reaches
-    // the demodulator's threshold. Waits for the first measurement after a
-    // retune, at most tunedWaitMs.
+    // the demodulator's threshold and, on FM, is no lower than 50 kHz either
+    // side (so a scan stops on the station, not on its edge). Waits for the first measurement after
+    // a retune, at most tunedWaitMs.
     bool IsTuned() override;
     // The open receiver tunes 0.52 to 1.71 MHz.
     bool HasAmBand() override;
@@ -66,6 +67,9 @@ class SSdrRadio : public SRadio {
         uint64_t tuning = 0;  // the retune it belongs to
         double snrDb = -100;
         bool valid = false;
+        // The channel is stronger than those 50 kHz either side: the station
+        // is in its middle, not on its edge.
+        bool centred = true;
     };
 
     void OnBlock(const std::complex<float>* iq, size_t count, const SdrReceiver::Block& block);
@@ -84,6 +88,10 @@ class SSdrRadio : public SRadio {
 
     // Receive thread only.
     std::unique_ptr<SdrDemodulator> demodulator_;
+    // FM: the channels 50 kHz below and above, measured after a retune.
+    std::unique_ptr<SdrDemodulator> neighbours_[2];
+    bool centred_ = true;
+    std::vector<int16_t> neighbourPcm_;
     uint64_t demodTuning_ = ~uint64_t{0};
     double demodRate_ = 0;
     bool demodAm_ = false;

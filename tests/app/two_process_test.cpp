@@ -181,13 +181,14 @@ TEST_F(ProgramTest, ScheduledEventRecordsTheStationFromANetworkReceiver) {
                                     .arg(end.hour())
                                     .arg(end.minute()));
         user.setValue("EventName0", "Morning");
+        user.setValue("WaveFormat", WaveFormat::Pcm(2, 44100, 16).Serialize());
     }
     StartFirst();
     QString path;
     QElapsedTimer clock;
     clock.start();
     while (path.isEmpty() || QFileInfo(path).size() < 300000) {
-        ASSERT_LT(clock.elapsed(), 30000) << Log().toStdString();
+        ASSERT_LT(clock.elapsed(), 40000) << Log().toStdString();
         const QStringList found =
             QDir(MusicDir() + "/Plumora").entryList({"Morning*.wav"}, QDir::Files);
         path = found.isEmpty() ? QString() : MusicDir() + "/Plumora/" + found.first();

@@ -151,7 +151,7 @@ TEST(SdrPorts, PortTextsListsAndProtocolBytes) {
 
     using rtl_tcp::EncodeCommand;
     EXPECT_EQ(EncodeCommand(rtl_tcp::kSetFrequency, 99750000),
-              (std::array<uint8_t, 5>{0x01, 0x05, 0xF2, 0x0A, 0x60}));
+              (std::array<uint8_t, 5>{0x01, 0x05, 0xF2, 0x10, 0x70}));
     EXPECT_EQ(EncodeCommand(rtl_tcp::kSetSampleRate, 1024000),
               (std::array<uint8_t, 5>{0x02, 0x00, 0x0F, 0xA0, 0x00}));
     const auto greeting = rtl_tcp::ParseGreeting({'R', 'T', 'L', '0', 0, 0, 0, 5, 0, 0, 0, 29});
@@ -257,6 +257,8 @@ TEST_F(SoapySdrTest, ListsTunesAndRecordsTheStationThroughTheCaptureDevice) {
     EXPECT_NEAR(right.hz, 1600, 1);
     EXPECT_GT(left.snrDb, 25);
     EXPECT_GT(right.snrDb, 25);
+    RecordProperty("left_snr_db", std::to_string(left.snrDb));
+    RecordProperty("right_snr_db", std::to_string(right.snrDb));
     EXPECT_TRUE(messages.calls().empty());
 
     // A device that tunes medium wave offers AM.
@@ -280,7 +282,9 @@ TEST_F(SoapySdrTest, ScanStopsOnTheStationAndNotOnNoise) {
         }
         return 0.0f;
     };
-    EXPECT_NEAR(scan(94.6f, 95.4f), 95.0f, 0.051f);
+    const float stop = scan(94.6f, 95.4f);
+    EXPECT_NEAR(stop, 95.0f, 0.051f);
+    RecordProperty("scan_stop_mhz", std::to_string(stop));
     EXPECT_EQ(scan(96.0f, 96.6f), 0.0f) << "noise alone is no station";
 }
 
