@@ -5,10 +5,13 @@
 // factor, the signal-to-noise ratio of the tone and the stereo separation.
 //
 //   sdr_demod_bench [--seconds N] [--deemphasis 50|75] [--rate HZ] [--cnr DB]
+//                   [--dump PREFIX]
 //
-// N is the length of the I/Q (default 60). With GNU Radio's Python modules
-// present, sdr_reference.py is run on the same input for comparison. Run it
-// pinned to one core: taskset -c 0 sdr_demod_bench.
+// N is the length of the I/Q (default 60). Both time constants are measured
+// unless one is named, each on an input pre-emphasised to match.
+// PREFIX-mono.s16 and PREFIX-stereo.s16 receive the audio when asked. With GNU Radio's Python
+// modules present, sdr_reference.py is run on the same input for comparison. Run it pinned to one
+// core: taskset -c 0 sdr_demod_bench.
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,6 +38,7 @@ struct Options {
     int deemphasisUs = 50;
     uint32_t audioRate = 48000;
     double cnrDb = 30;
+    std::string dump;  // when set, the audio goes to DUMP-mono.s16 and DUMP-stereo.s16
 };
 
 std::vector<uint8_t> MakeInput(const Options& o, bool rightToo) {
@@ -98,7 +102,7 @@ void RunReference(const Options& o, const std::vector<uint8_t>& both,
     const QString script = QStringLiteral(PLUMORA_BENCH_DIR "/sdr_reference.py");
     if (!QFile::exists(script) ||
         std::system("/usr/bin/python3 -c 'import gnuradio.analog' 2>/dev/null")) {
-        std::printf("\nGNU Radio is not installed: no reference figures.\n");
+        std::printf("GNU Radio is not installed: no reference figures.\n");
         return;
     }
     QTemporaryDir dir;
@@ -114,35 +118,16 @@ void RunReference(const Options& o, const std::vector<uint8_t>& both,
                                 a.toStdString() + "' '" + b.toStdString() + "' " +
                                 std::to_string(o.seconds) + " " + std::to_string(o.deemphasisUs) +
                                 " " + std::to_string(o.audioRate);
-    std::printf("\nReference (GNU Radio, same input):\n");
+    std::printf("reference (GNU Radio, same input):\n");
     std::fflush(stdout);
     if (std::system(command.c_str()) != 0) {
         std::printf("the reference flowgraph failed\n");
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--seconds") {
-            o.seconds = std::atof(argv[i + 1]);
-        } else if (option == "--deemphasis") {
-            o.deemphasisUs = std::atoi(argv[i + 1]);
-        } else if (option == "--rate") {
-            o.audioRate = static_cast<uint32_t>(std::atoi(argv[i + 1]));
-        } else if (option == "--cnr") {
-            o.cnrDb = std::atof(argv[i + 1]);
-        }
-    }
-    std::printf(
-        "Input: %.0f s of u8 I/Q at %.3f MS/s, station at +%.0f kHz, %.0f dB CNR in "
-        "200 kHz,\n       %.0f Hz tone, %d us pre-/de-emphasis, audio at %u Hz\n\n",
-        o.seconds, kInputRate / 1e6, kOffsetHz / 1e3, o.cnrDb, kToneHz, o.deemphasisUs,
-        o.audioRate);
-
+// Measures one de-emphasis setting (o.deemphasisUs) on its own input.
+void Measure(const Options& o) {
+    std::printf("\n--- %d us pre-emphasis and de-emphasis ---\n", o.deemphasisUs);
     const std::vector<uint8_t> both = MakeInput(o, true);
     const std::vector<uint8_t> leftOnly = MakeInput(o, false);
     // Measure after the filters and the pilot loop have settled.
@@ -151,6 +136,15 @@ int main(int argc, char** argv) {
     const Run mono = Demodulate(o, both, false);
     const Run stereo = Demodulate(o, both, true);
     const Run separation = Demodulate(o, leftOnly, true);
+    if (!o.dump.empty()) {
+        for (const auto& [name, run] : {std::pair{"-mono.s16", &mono}, {"-stereo.s16", &stereo}}) {
+            QFile file(QString::fromStdString(o.dump + name));
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(reinterpret_cast<const char*>(run->audio.data()),
+                           static_cast<qint64>(run->audio.size() * 2));
+            }
+        }
+    }
     Report("mono, de-emphasis:", o, mono.cpu);
     Report("stereo, de-emphasis:", o, stereo.cpu);
 
@@ -162,11 +156,40 @@ int main(int argc, char** argv) {
         tone_analysis::Channel(separation.audio, 2, 0, skip), o.audioRate, kToneHz);
     const double right = tone_analysis::Amplitude(
         tone_analysis::Channel(separation.audio, 2, 1, skip), o.audioRate, kToneHz);
-    std::printf("\nmono signal-to-noise:   %6.1f dB (tone at %.3f Hz)\n", monoTone.snrDb,
+    std::printf("mono signal-to-noise:   %6.1f dB (tone at %.3f Hz)\n", monoTone.snrDb,
                 monoTone.hz);
     std::printf("stereo signal-to-noise: %6.1f dB (tone at %.3f Hz, pilot %s)\n", stereoTone.snrDb,
                 stereoTone.hz, stereo.locked ? "locked" : "NOT locked");
     std::printf("stereo separation:      %6.1f dB\n", tone_analysis::Db(left / right));
     RunReference(o, both, leftOnly);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    std::vector<int> deemphasis = {50, 75};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        if (option == "--seconds") {
+            o.seconds = std::atof(argv[i + 1]);
+        } else if (option == "--deemphasis") {
+            deemphasis = {std::atoi(argv[i + 1])};
+        } else if (option == "--rate") {
+            o.audioRate = static_cast<uint32_t>(std::atoi(argv[i + 1]));
+        } else if (option == "--cnr") {
+            o.cnrDb = std::atof(argv[i + 1]);
+        } else if (option == "--dump") {
+            o.dump = argv[i + 1];
+        }
+    }
+    std::printf(
+        "Input: %.0f s of u8 I/Q at %.3f MS/s, station at +%.0f kHz, %.0f dB CNR in "
+        "200 kHz,\n       %.0f Hz tone, audio at %u Hz, one thread\n",
+        o.seconds, kInputRate / 1e6, kOffsetHz / 1e3, o.cnrDb, kToneHz, o.audioRate);
+    for (int us : deemphasis) {
+        o.deemphasisUs = us;
+        Measure(o);
+    }
     return 0;
 }

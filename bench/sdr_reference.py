@@ -78,14 +78,27 @@ def fit(x, hz):
     return coeffs, x - basis @ coeffs
 
 
+def level(x, hz):
+    n = numpy.arange(len(x))
+    return abs(numpy.dot(x - numpy.mean(x), numpy.exp(-2j * math.pi * hz / AUDIO_RATE * n)))
+
+
 def snr(x):
-    # The tone's frequency: the peak of the spectrum refined on a fine grid.
+    # The tone's frequency: the peak of the spectrum, refined on ever finer
+    # grids on all of the data (a fit at a slightly wrong frequency would
+    # count the tone as noise).
     spectrum = numpy.abs(numpy.fft.rfft(x * numpy.hanning(len(x))))
-    peak = numpy.argmax(spectrum) * AUDIO_RATE / len(x)
-    best = max(numpy.linspace(peak - 2, peak + 2, 81),
-               key=lambda f: math.hypot(*fit(x[:AUDIO_RATE * 4], f)[0][1:]))
-    coeffs, residual = fit(x, best)
+    best = numpy.argmax(spectrum) * AUDIO_RATE / len(x)
+    span = 2 * AUDIO_RATE / len(x)
+    while span > 1e-3 * AUDIO_RATE / len(x):
+        best = max(numpy.linspace(best - span, best + span, 21), key=lambda f: level(x, f))
+        span /= 8
+    coeffs, _ = fit(x, best)
     power = (coeffs[1] ** 2 + coeffs[2] ** 2) / 2
+    # The residual against fits over quarter seconds, as the bench does.
+    segment = AUDIO_RATE // 4
+    residual = numpy.concatenate([fit(x[i:i + segment], best)[1]
+                                  for i in range(0, len(x) - segment + 1, segment)])
     return 10 * math.log10(power / numpy.mean(residual ** 2))
 
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <complex>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,8 @@
 // lies at an offset from the centre frequency; it is mixed down, filtered,
 // decimated and demodulated (wide FM with the stereo pilot, or AM by its
 // envelope), de-emphasised and resampled to the audio rate. One object per
-// stream; Process is called from one thread with blocks of any size.
+// stream; Process and Reset are called from one thread with blocks of any
+// size; ChannelSnrDb, Tuned and StereoLocked may be read from any thread.
 enum class SdrModulation { Fm, Am };
 
 struct SdrDemodulatorConfig {
@@ -49,9 +51,10 @@ class SdrDemodulator {
     // Forgets all filter, loop and measurement state (after a retune).
     void Reset();
 
-    // Signal-to-noise ratio of the channel in dB, measured on the last
-    // fraction of a second: the carrier against the noise in the channel's
-    // bandwidth (about 200 kHz for FM, 10 kHz for AM).
+    // Signal-to-noise ratio of the channel in dB: the carrier against the
+    // noise, referred to 200 kHz for FM and to 10 kHz for AM. Measured in
+    // 50 ms blocks, smoothed, from 0.15 s after the start or Reset;
+    // kNoSignalSnrDb before that.
     double ChannelSnrDb() const;
     bool Tuned() const { return ChannelSnrDb() >= kTunedSnrDb; }
     // True while a stereo FM decode follows a locked 19 kHz pilot.
@@ -64,6 +67,8 @@ class SdrDemodulator {
     struct Chain;
     SdrDemodulatorConfig config_;
     std::unique_ptr<Chain> chain_;
+    std::atomic<double> snrDb_{kNoSignalSnrDb};
+    std::atomic<bool> stereoLocked_{false};
 };
 
 // Unsigned 8-bit interleaved I/Q (RTL-SDR, rtl_tcp) to complex samples in

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLocale>
+#include <algorithm>
 
 // How an SDR receiver is tuned to a station, and the defaults that depend on
 // where the user lives.
@@ -14,6 +15,12 @@ inline constexpr double kStationOffsetHz = 250000.0;
 // +kStationOffsetHz in the baseband.
 inline double CentreFrequencyHz(double stationHz) {
     return stationHz - kStationOffsetHz;
+}
+
+// The offset for a device that runs slower than 1 MS/s: a quarter of its
+// rate, so that the channel still fits between DC and the band edge.
+inline double StationOffsetHz(double sampleRate) {
+    return std::min(kStationOffsetHz, sampleRate / 4);
 }
 
 // The AM broadcast band (medium wave): demodulated as AM by envelope.

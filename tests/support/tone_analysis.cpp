@@ -72,7 +72,7 @@ Tone Measure(const std::vector<double>& x, double rate, double approxHz, double 
     if (x.size() < 16) {
         return tone;
     }
-    // Coarse: a scan over a short stretch; fine: golden section on all of it.
+    // Coarse: a scan over a short stretch.
     const std::vector<double> head(
         x.begin(),
         x.begin() + static_cast<ptrdiff_t>(std::min(x.size(), static_cast<size_t>(rate))));
@@ -86,11 +86,22 @@ Tone Measure(const std::vector<double>& x, double rate, double approxHz, double 
             best = f;
         }
     }
-    double lo = best - step, hi = best + step;
+    // Then a scan of all of it, finer than its main lobe, around the best.
+    const double seconds = static_cast<double>(x.size()) / rate;
+    const double fine = 0.25 / seconds;
+    const double centre = best;
+    bestAmplitude = -1;
+    for (double f = centre - step; f <= centre + step; f += fine) {
+        const double a = Amplitude(x, rate, f);
+        if (a > bestAmplitude) {
+            bestAmplitude = a;
+            best = f;
+        }
+    }
+    double lo = best - fine, hi = best + fine;
     const double g = (std::sqrt(5.0) - 1) / 2;
     double c = hi - g * (hi - lo), d = lo + g * (hi - lo);
     double fc = Amplitude(x, rate, c), fd = Amplitude(x, rate, d);
-    const double seconds = static_cast<double>(x.size()) / rate;
     while (hi - lo > 1e-3 / seconds) {
         if (fc > fd) {
             hi = d;
@@ -109,12 +120,24 @@ Tone Measure(const std::vector<double>& x, double rate, double approxHz, double 
     tone.hz = (lo + hi) / 2;
     const Fit fit = FitAt(x, rate, tone.hz);
     tone.amplitude = FitAmplitude(fit);
+    // The residual is taken against fits over quarter seconds: a frequency
+    // off by a few micro-hertz would otherwise leave a trace of the tone
+    // that swamps a noise 70 dB down.
     const double w = 2.0 * std::numbers::pi * tone.hz / rate;
+    const size_t segment = std::max<size_t>(16, static_cast<size_t>(rate / 4));
     double residual = 0;
-    for (size_t i = 0; i < x.size(); ++i) {
-        const double phase = w * static_cast<double>(i);
-        const double e = x[i] - fit.mean - fit.a * std::cos(phase) - fit.b * std::sin(phase);
-        residual += e * e;
+    for (size_t start = 0; start < x.size();) {
+        // The last part takes what is left over.
+        const size_t end = x.size() - start < 2 * segment ? x.size() : start + segment;
+        const std::vector<double> part(x.begin() + static_cast<ptrdiff_t>(start),
+                                       x.begin() + static_cast<ptrdiff_t>(end));
+        const Fit f = FitAt(part, rate, tone.hz);
+        for (size_t i = 0; i < part.size(); ++i) {
+            const double phase = w * static_cast<double>(i);
+            const double e = part[i] - f.mean - f.a * std::cos(phase) - f.b * std::sin(phase);
+            residual += e * e;
+        }
+        start = end;
     }
     residual /= static_cast<double>(x.size());
     const double power = tone.amplitude * tone.amplitude / 2;
