@@ -15,9 +15,10 @@
 namespace {
 
 // After a retune the samples of this long still carry the old frequency
-// (device and network buffers), then the channel is measured for this long.
-constexpr double kSettleSeconds = 0.05;
-constexpr double kMeasureSeconds = 0.1;
+// (device and network buffers); then the channel is measured for this long:
+// the demodulator reports from 0.15 s after a reset, in blocks of 50 ms.
+constexpr double kSettleSeconds = 0.03;
+constexpr double kMeasureSeconds = 0.22;
 // How far the neighbouring channels lie, the scan's step.
 constexpr double kNeighbourHz = 50000.0;
 // A neighbour must be this much stronger: two channels that both hold the

@@ -33,7 +33,7 @@ class SSdrRadio : public SRadio {
         SdrDeviceOpener opener;
         int retryMs = 3000;
         // How long IsTuned waits for the first measurement after a retune.
-        int tunedWaitMs = 400;
+        int tunedWaitMs = 600;
         // FM de-emphasis in microseconds; negative: by the user's country.
         int deemphasisUs = -1;
     };
