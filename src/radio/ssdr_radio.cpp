@@ -24,6 +24,9 @@ constexpr double kNeighbourHz = 50000.0;
 // A neighbour must be this much stronger: two channels that both hold the
 // whole station measure the same but for noise.
 constexpr double kNeighbourMarginDb = 1.0;
+// FM audio carries the carrier's offset from the channel as a constant: full
+// deviation (75 kHz) is 0.7 of full scale, so this is about 20 kHz.
+constexpr double kMostOffsetFullScale = 0.7 * 20.0 / 75.0;
 constexpr int kVolumeStep = 10;
 constexpr int kStartVolume = 70;
 
@@ -176,6 +179,8 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
         }
         demodTuning_ = block.tuning;
         settleLeft_ = static_cast<size_t>(block.sampleRate * kSettleSeconds);
+        dcSum_ = 0;
+        dcCount_ = 0;
         measureLeft_ = static_cast<size_t>(block.sampleRate * kMeasureSeconds);
     }
     const size_t skip = std::min(settleLeft_, count);
@@ -194,10 +199,18 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
                 neighbour->Process(iq, count, neighbourPcm_);
             }
         }
+        if (!demodAm_ && measureLeft_ < block.sampleRate * kMeasureSeconds / 2) {
+            const size_t channels = static_cast<size_t>(demodulator_->Channels());
+            for (size_t i = 0; i + channels <= pcm_.size(); i += channels) {
+                dcSum_ += (pcm_[i] + pcm_[i + channels - 1]) / 2.0;
+                ++dcCount_;
+            }
+        }
         measureLeft_ -= std::min(measureLeft_, count);
         if (measureLeft_ == 0) {
             const double snr = demodulator_->ChannelSnrDb();
-            centred_ = true;
+            centred_ = dcCount_ == 0 || std::abs(dcSum_ / static_cast<double>(dcCount_)) / 32768.0 <
+                                            kMostOffsetFullScale;
             for (auto& neighbour : neighbours_) {
                 if (neighbour && neighbour->ChannelSnrDb() > snr + kNeighbourMarginDb) {
                     centred_ = false;

@@ -91,6 +91,8 @@ class SSdrRadio : public SRadio {
     // FM: the channels 50 kHz below and above, measured after a retune.
     std::unique_ptr<SdrDemodulator> neighbours_[2];
     bool centred_ = true;
+    double dcSum_ = 0;  // audio over the second half of the measurement
+    size_t dcCount_ = 0;
     std::vector<int16_t> neighbourPcm_;
     uint64_t demodTuning_ = ~uint64_t{0};
     double demodRate_ = 0;

@@ -272,9 +272,9 @@ TEST_F(SoapySdrTest, ScanStopsOnTheStationAndNotOnNoise) {
     SSdrRadio radio(kTestDevice, "", Fast());
     radio.SetFrequency(94.6f);
     ASSERT_TRUE(WaitUntil([&] { return radio.receiving(); }));
-    // The scan's step: 50 kHz up, then ask whether a station is there.
-    auto scan = [&](float from, float to) {
-        for (float f = from; f <= to; f += 0.05f) {
+    // The scan's step: 50 kHz on, then ask whether a station is there.
+    auto scan = [&](float from, float to, float step) {
+        for (float f = from; step > 0 ? f <= to : f >= to; f += step) {
             radio.SetFrequency(f);
             if (radio.IsTuned()) {
                 return f;
@@ -282,10 +282,12 @@ TEST_F(SoapySdrTest, ScanStopsOnTheStationAndNotOnNoise) {
         }
         return 0.0f;
     };
-    const float stop = scan(94.6f, 95.4f);
-    EXPECT_NEAR(stop, 95.0f, 0.051f);
-    RecordProperty("scan_stop_mhz", std::to_string(stop));
-    EXPECT_EQ(scan(96.0f, 96.6f), 0.0f) << "noise alone is no station";
+    // On the station itself, not 50 kHz before it where its edge is heard.
+    const float up = scan(94.6f, 95.4f, 0.05f);
+    EXPECT_NEAR(up, 95.0f, 0.011f);
+    EXPECT_NEAR(scan(95.4f, 94.6f, -0.05f), 95.0f, 0.011f);
+    RecordProperty("scan_stop_mhz", std::to_string(up));
+    EXPECT_EQ(scan(96.0f, 96.6f, 0.05f), 0.0f) << "noise alone is no station";
 }
 
 TEST(RtlTcpReceiver, TunesRecordsEndsTheRecordingOnADropAndReconnects) {
