@@ -25,6 +25,26 @@ int RemainingMs(Clock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
+// Waits until fd is ready for events, in slices so that a cancel is seen;
+// false on timeout, cancel or error.
+bool WaitCancellable(int fd, short events, int timeoutMs, const std::atomic<bool>* cancel) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (cancel != nullptr && cancel->load()) {
+            return false;
+        }
+        const int left = RemainingMs(deadline);
+        pollfd pfd{fd, events, 0};
+        const int result = poll(&pfd, 1, std::min(left, 100));
+        if (result > 0) {
+            return true;
+        }
+        if ((result < 0 && errno != EINTR) || left == 0) {
+            return false;
+        }
+    }
+}
+
 // Waits until fd is ready for events; false on timeout or error.
 bool WaitFor(int fd, short events, int timeoutMs) {
     pollfd pfd{fd, events, 0};
@@ -35,7 +55,8 @@ bool WaitFor(int fd, short events, int timeoutMs) {
     return result > 0;
 }
 
-int ConnectWithTimeout(const std::string& host, uint16_t port, std::string& error) {
+int ConnectWithTimeout(const std::string& host, uint16_t port, std::string& error,
+                       const std::atomic<bool>* cancel) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -54,7 +75,7 @@ int ConnectWithTimeout(const std::string& host, uint16_t port, std::string& erro
         }
         int result = connect(fd, ai->ai_addr, ai->ai_addrlen);
         if (result < 0 && errno == EINPROGRESS) {
-            if (WaitFor(fd, POLLOUT, kConnectTimeoutMs)) {
+            if (WaitCancellable(fd, POLLOUT, kConnectTimeoutMs, cancel)) {
                 int soError = 0;
                 socklen_t length = sizeof soError;
                 getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &length);
@@ -214,8 +235,8 @@ std::pair<double, double> TunerRange(uint32_t tuner) {
 }  // namespace rtl_tcp
 
 std::unique_ptr<SdrDevice> OpenRtlTcpDevice(const std::string& host, uint16_t port,
-                                            std::string& error) {
-    const int fd = ConnectWithTimeout(host, port, error);
+                                            std::string& error, const std::atomic<bool>* cancel) {
+    const int fd = ConnectWithTimeout(host, port, error, cancel);
     if (fd < 0) {
         return nullptr;
     }
@@ -224,7 +245,7 @@ std::unique_ptr<SdrDevice> OpenRtlTcpDevice(const std::string& host, uint16_t po
     size_t have = 0;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kConnectTimeoutMs);
     while (have < greeting.size()) {
-        if (!WaitFor(fd, POLLIN, RemainingMs(deadline))) {
+        if (!WaitCancellable(fd, POLLIN, RemainingMs(deadline), cancel)) {
             error = peer + " sent no rtl_tcp greeting";
             close(fd);
             return nullptr;

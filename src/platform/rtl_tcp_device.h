@@ -48,6 +48,8 @@ std::pair<double, double> TunerRange(uint32_t tuner);
 }  // namespace rtl_tcp
 
 // Connects to an rtl_tcp server and reads its greeting, giving up after a
-// few seconds. Null with the reason in error.
+// few seconds, or within a tenth of one once *cancel is set. Null with the
+// reason in error.
 std::unique_ptr<SdrDevice> OpenRtlTcpDevice(const std::string& host, uint16_t port,
-                                            std::string& error);
+                                            std::string& error,
+                                            const std::atomic<bool>* cancel = nullptr);

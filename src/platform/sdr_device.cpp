@@ -81,15 +81,18 @@ bool SameSdrDevice(const std::string& stored, const std::string& found) {
 SdrDeviceOpener OpenerForPort(const SdrPort& port) {
     switch (port.kind) {
         case SdrPort::Kind::kSoapy:
-            return [args = port.args](std::string& error) { return OpenSoapyDevice(args, error); };
+            return [args = port.args](std::string& error, const std::atomic<bool>&) {
+                return OpenSoapyDevice(args, error);
+            };
         case SdrPort::Kind::kRtlTcp:
-            return [host = port.host, number = port.port](std::string& error) {
-                return OpenRtlTcpDevice(host, number, error);
+            return [host = port.host, number = port.port](std::string& error,
+                                                          const std::atomic<bool>& cancel) {
+                return OpenRtlTcpDevice(host, number, error, &cancel);
             };
         case SdrPort::Kind::kNone:
             break;
     }
-    return [](std::string& error) -> std::unique_ptr<SdrDevice> {
+    return [](std::string& error, const std::atomic<bool>&) -> std::unique_ptr<SdrDevice> {
         error = "no SDR receiver is chosen";
         return nullptr;
     };

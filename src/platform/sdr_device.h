@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <complex>
 #include <cstdint>
 #include <functional>
@@ -58,6 +59,8 @@ std::vector<SdrDeviceInfo> EnumerateSdrDevices();
 // present in found with the same value.
 bool SameSdrDevice(const std::string& stored, const std::string& found);
 
-// Opens the receiver of a port; null with the reason in error.
-using SdrDeviceOpener = std::function<std::unique_ptr<SdrDevice>(std::string& error)>;
+// Opens the receiver of a port; null with the reason in error. Gives up soon
+// once cancel is set.
+using SdrDeviceOpener =
+    std::function<std::unique_ptr<SdrDevice>(std::string& error, const std::atomic<bool>& cancel)>;
 SdrDeviceOpener OpenerForPort(const SdrPort& port);

@@ -23,6 +23,7 @@ SdrReceiver::~SdrReceiver() {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
+    cancel_ = true;
     wake_.notify_all();
     thread_.join();
 }
@@ -66,7 +67,10 @@ void SdrReceiver::Run() {
             }
         }
         std::string error;
-        std::unique_ptr<SdrDevice> device = opener_(error);
+        std::unique_ptr<SdrDevice> device = opener_(error, cancel_);
+        if (cancel_) {
+            return;  // closing: nothing to report
+        }
         Block block;
         block.sampleRate = device ? device->SetSampleRate(options_.sampleRate) : 0;
         if (!device || block.sampleRate <= 0) {

@@ -68,6 +68,7 @@ class SdrReceiver {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stop_ = false;
+    std::atomic<bool> cancel_{false};  // stop_, for an open under way
     double wantedHz_ = 0;
     uint64_t wantedSerial_ = 0;
     std::string failure_;
