@@ -26,6 +26,8 @@ constexpr double kAmStopHz = 8000.0;
 constexpr double kAudioPassHz = 15000.0;
 constexpr double kAudioStopHz = 18500.0;
 constexpr double kAudioStageMinRate = 48000.0;
+// Time constant of the removal of the multiplex's mean.
+constexpr double kDcSeconds = 0.05;
 // The reference bandwidths of ChannelSnrDb.
 constexpr double kFmSnrBandwidthHz = 200000.0;
 constexpr double kAmSnrBandwidthHz = 10000.0;
@@ -288,6 +290,9 @@ struct SdrDemodulator::Chain {
     // separation; [-a, 1 + 2a, -a] restores the level up to 53 kHz.
     float droopA = 0;
     float mpx1 = 0, mpx2 = 0;
+    // A receiver tuned a little off (a crystal some ppm out) turns into a
+    // constant in the multiplex: followed slowly and taken off the audio.
+    float dc = 0, dcAlpha = 0;
     nco_crcf pilot = nullptr;
     float armI = 0, armQ = 0, armAlpha = 0;
     float lockLevel = 0, lockAlpha = 0;
@@ -330,6 +335,7 @@ SdrDemodulator::Chain::Chain(const SdrDemodulatorConfig& c)
         mpxScale = static_cast<float>(ifRate / (2.0 * std::numbers::pi * kFmDeviationHz));
         const double x = std::numbers::pi * kSubcarrierHz / ifRate;
         droopA = static_cast<float>((x / std::sin(x) - 1) / (4 * std::sin(x) * std::sin(x)));
+        dcAlpha = static_cast<float>(1.0 - std::exp(-1.0 / (kDcSeconds * ifRate)));
         pilot = nco_crcf_create(LIQUID_VCO);
         nco_crcf_set_frequency(pilot,
                                static_cast<float>(2.0 * std::numbers::pi * kPilotHz / ifRate));
@@ -461,7 +467,8 @@ void SdrDemodulator::Chain::RunFm(size_t n) {
         const float mpx = (1 + 2 * droopA) * mpx1 - droopA * (mpx2 + raw);
         mpx2 = mpx1;
         mpx1 = raw;
-        sum[base + i] = deSum.Step(mpx);
+        dc += dcAlpha * (mpx - dc);
+        sum[base + i] = deSum.Step(mpx - dc);
         if (!stereo) {
             continue;
         }

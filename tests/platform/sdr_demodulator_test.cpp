@@ -52,6 +52,7 @@ struct FmCase {
     bool stereoDecode;
     double inputRate;
     double offsetHz;
+    double tuningErrorHz;  // the station lies this far from where it is expected
     uint32_t audioRate;
     double pilotScale;
     bool viaU8;
@@ -68,7 +69,7 @@ TEST_P(SdrFmTest, RecoversTheTonesAtTheirFrequencyLevelAndChannel) {
     const FmCase& c = GetParam();
     SyntheticStationConfig station;
     station.sampleRate = c.inputRate;
-    station.offsetHz = c.offsetHz;
+    station.offsetHz = c.offsetHz + c.tuningErrorHz;
     station.stereo = c.stereoStation;
     station.pilotScale = c.pilotScale;
     station.cnrDb = 40;
@@ -82,6 +83,15 @@ TEST_P(SdrFmTest, RecoversTheTonesAtTheirFrequencyLevelAndChannel) {
     const int channels = c.stereoDecode ? 2 : 1;
     EXPECT_NEAR(audio.size() / channels, seconds * c.audioRate, 0.01 * c.audioRate);
     EXPECT_EQ(demodulator.StereoLocked(), c.expectLocked);
+    // No constant from a station tuned a little off, on either channel.
+    for (int channel = 0; channel < channels; ++channel) {
+        const std::vector<double> x = Channel(audio, channels, channel, c.audioRate / 2);
+        double mean = 0;
+        for (double v : x) {
+            mean += v / static_cast<double>(x.size());
+        }
+        EXPECT_LT(std::fabs(mean), 30.0) << "channel " << channel;
+    }
 
     const size_t skip = c.audioRate / 2;
     const std::vector<double> left = Channel(audio, channels, 0, skip);
@@ -115,18 +125,20 @@ TEST_P(SdrFmTest, RecoversTheTonesAtTheirFrequencyLevelAndChannel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SdrFmTest,
-                         testing::Values(FmCase{"MonoStationMono", false, false, 1024000, 250000,
+                         testing::Values(FmCase{"MonoStationMono", false, false, 1024000, 250000, 0,
                                                 44100, 1, false, false, 55, -1},
                                          FmCase{"MonoStationOnStereoDecoder", false, true, 1024000,
-                                                250000, 48000, 1, true, false, 55, -1},
-                                         FmCase{"StereoStation", true, true, 1024000, 250000, 48000,
-                                                1, true, true, 40, 45},
+                                                250000, 0, 48000, 1, true, false, 55, -1},
+                                         FmCase{"StereoStation", true, true, 1024000, 250000, 0,
+                                                48000, 1, true, true, 40, 45},
+                                         FmCase{"StereoTuned5kHzOff", true, true, 1024000, 250000,
+                                                5000, 44100, 1, false, true, 40, 45},
                                          FmCase{"StereoBelowCentreFasterRate", true, true, 2048000,
-                                                -300000, 32000, 1, false, true, 40, 45},
+                                                -300000, 0, 32000, 1, false, true, 40, 45},
                                          FmCase{"StereoStationMonoDecode", true, false, 1024000,
-                                                250000, 44100, 1, false, false, 0, 0},
+                                                250000, 0, 44100, 1, false, false, 0, 0},
                                          FmCase{"WeakPilotFallsBackToMono", true, true, 1024000,
-                                                250000, 44100, 0.1, false, false, 0, 0}),
+                                                250000, 0, 44100, 0.1, false, false, 0, 0}),
                          [](const testing::TestParamInfo<FmCase>& info) {
                              return std::string(info.param.name);
                          });
