@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "audio/log.h"
 #include "audio/wave_device_choice.h"
@@ -19,14 +20,12 @@ namespace {
 // the demodulator reports from 0.15 s after a reset, in blocks of 50 ms.
 constexpr double kSettleSeconds = 0.03;
 constexpr double kMeasureSeconds = 0.22;
-// How far the neighbouring channels lie, the scan's step.
-constexpr double kNeighbourHz = 50000.0;
-// A neighbour must be this much stronger: two channels that both hold the
-// whole station measure the same but for noise.
-constexpr double kNeighbourMarginDb = 1.0;
-// FM audio carries the carrier's offset from the channel as a constant: full
-// deviation (75 kHz) is 0.7 of full scale, so this is about 20 kHz.
-constexpr double kMostOffsetFullScale = 0.7 * 20.0 / 75.0;
+// A carrier further than this from the channel's middle is a station heard on
+// the channel's edge (the scan steps by 50 kHz).
+constexpr double kMostCarrierOffsetHz = 20000.0;
+// Samples summed before the phase steps are taken: the sums still follow a
+// carrier swinging 75 kHz either side of 50 kHz off.
+constexpr int kOffsetDecimation = 4;
 constexpr int kVolumeStep = 10;
 constexpr int kStartVolume = 70;
 
@@ -161,26 +160,20 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
                                                              : sdr_tuning::DefaultDeemphasisUs();
             config.modulation = am ? SdrModulation::Am : SdrModulation::Fm;
             demodulator_ = std::make_unique<SdrDemodulator>(config);
-            config.stereo = false;
-            for (int side = 0; side < 2; ++side) {
-                config.offsetHz =
-                    sdr_tuning::kStationOffsetHz + (side == 0 ? -1 : 1) * kNeighbourHz;
-                neighbours_[side] = am ? nullptr : std::make_unique<SdrDemodulator>(config);
-            }
             demodRate_ = block.sampleRate;
             demodAm_ = am;
         } else {
             demodulator_->Reset();
-            for (auto& neighbour : neighbours_) {
-                if (neighbour) {
-                    neighbour->Reset();
-                }
-            }
         }
         demodTuning_ = block.tuning;
         settleLeft_ = static_cast<size_t>(block.sampleRate * kSettleSeconds);
-        dcSum_ = 0;
-        dcCount_ = 0;
+        mixer_ = {1.0, 0.0};
+        mixerStep_ = std::polar(
+            1.0, -2.0 * std::numbers::pi * sdr_tuning::kStationOffsetHz / block.sampleRate);
+        sum_ = {};
+        summed_ = 0;
+        previous_ = {};
+        steps_ = {};
         measureLeft_ = static_cast<size_t>(block.sampleRate * kMeasureSeconds);
     }
     const size_t skip = std::min(settleLeft_, count);
@@ -193,29 +186,24 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
     pcm_.clear();
     demodulator_->Process(iq, count, pcm_);
     if (measureLeft_ > 0) {
-        for (auto& neighbour : neighbours_) {
-            if (neighbour) {
-                neighbourPcm_.clear();
-                neighbour->Process(iq, count, neighbourPcm_);
+        if (!demodAm_) {
+            for (size_t i = 0; i < count; ++i) {
+                sum_ += std::complex<double>(iq[i]) * mixer_;
+                mixer_ *= mixerStep_;
+                if (++summed_ == kOffsetDecimation) {
+                    steps_ += sum_ * std::conj(previous_);
+                    previous_ = sum_;
+                    sum_ = {};
+                    summed_ = 0;
+                }
             }
-        }
-        if (!demodAm_ && measureLeft_ < block.sampleRate * kMeasureSeconds / 2) {
-            const size_t channels = static_cast<size_t>(demodulator_->Channels());
-            for (size_t i = 0; i + channels <= pcm_.size(); i += channels) {
-                dcSum_ += (pcm_[i] + pcm_[i + channels - 1]) / 2.0;
-                ++dcCount_;
-            }
+            mixer_ /= std::abs(mixer_);  // no drift of its length
         }
         measureLeft_ -= std::min(measureLeft_, count);
         if (measureLeft_ == 0) {
-            const double snr = demodulator_->ChannelSnrDb();
-            centred_ = dcCount_ == 0 || std::abs(dcSum_ / static_cast<double>(dcCount_)) / 32768.0 <
-                                            kMostOffsetFullScale;
-            for (auto& neighbour : neighbours_) {
-                if (neighbour && neighbour->ChannelSnrDb() > snr + kNeighbourMarginDb) {
-                    centred_ = false;
-                }
-            }
+            const double offsetHz =
+                std::arg(steps_) * block.sampleRate / kOffsetDecimation / (2.0 * std::numbers::pi);
+            centred_ = demodAm_ || std::abs(offsetHz) < kMostCarrierOffsetHz;
         }
     }
     if (measureLeft_ == 0) {

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <complex>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -52,8 +53,9 @@ class SSdrRadio : public SRadio {
     // The loudspeaker volume, in software.
     bool StepVolume(bool up) override;
     // The channel's signal-to-noise ratio at the current frequency reaches
-    // the demodulator's threshold and, on FM, is no lower than 50 kHz either
-    // side (so a scan stops on the station, not on its edge). Waits for the first measurement after
+    // the demodulator's threshold and, on FM, the carrier lies within 20 kHz
+    // of the channel's middle (so a scan stops on the station, not on its
+    // edge). Waits for the first measurement after
     // a retune, at most tunedWaitMs.
     bool IsTuned() override;
     // The open receiver tunes 0.52 to 1.71 MHz.
@@ -67,8 +69,7 @@ class SSdrRadio : public SRadio {
         uint64_t tuning = 0;  // the retune it belongs to
         double snrDb = -100;
         bool valid = false;
-        // The channel is stronger than those 50 kHz either side: the station
-        // is in its middle, not on its edge.
+        // FM: the carrier sits in the middle of the channel, not on its edge.
         bool centred = true;
     };
 
@@ -88,12 +89,16 @@ class SSdrRadio : public SRadio {
 
     // Receive thread only.
     std::unique_ptr<SdrDemodulator> demodulator_;
-    // FM: the channels 50 kHz below and above, measured after a retune.
-    std::unique_ptr<SdrDemodulator> neighbours_[2];
+    // The carrier's mean frequency in the channel, measured after a retune:
+    // the channel mixed to zero, summed in fours, and the phase steps of the
+    // sums added up (weighted by power, so the carrier dominates).
+    std::complex<double> mixer_{1.0, 0.0};
+    std::complex<double> mixerStep_{1.0, 0.0};
+    std::complex<double> sum_{};
+    int summed_ = 0;
+    std::complex<double> previous_{};
+    std::complex<double> steps_{};
     bool centred_ = true;
-    double dcSum_ = 0;  // audio over the second half of the measurement
-    size_t dcCount_ = 0;
-    std::vector<int16_t> neighbourPcm_;
     uint64_t demodTuning_ = ~uint64_t{0};
     double demodRate_ = 0;
     bool demodAm_ = false;

@@ -239,12 +239,14 @@ TEST_F(SoapySdrTest, ListsTunesAndRecordsTheStationThroughTheCaptureDevice) {
     EXPECT_EQ(SoapyPortString(devices[0].args), kTestDevice);
 
     module.setStation(95.0e6, 30);
-    SSdrRadio radio(kTestDevice, "", Fast());
-    radio.SetFrequency(95.0f);
-    ASSERT_TRUE(WaitUntil([&] { return radio.receiving(); }));
+    // SoapySDR hands the same device to every radio that opens it: one at a
+    // time, as the program has them.
+    auto radio = std::make_unique<SSdrRadio>(kTestDevice, "", Fast());
+    radio->SetFrequency(95.0f);
+    ASSERT_TRUE(WaitUntil([&] { return radio->receiving(); }));
     EXPECT_TRUE(WaitUntil([&] { return module.centre(nullptr) == 94.75e6; }));
-    EXPECT_FALSE(radio.HasAmBand());
-    EXPECT_TRUE(radio.IsTuned());
+    EXPECT_FALSE(radio->HasAmBand());
+    EXPECT_TRUE(radio->IsTuned());
 
     const std::optional<WaveContents> file = Record(dir.filePath("soapy.wav"), 1.5);
     ASSERT_TRUE(file);
@@ -262,6 +264,7 @@ TEST_F(SoapySdrTest, ListsTunesAndRecordsTheStationThroughTheCaptureDevice) {
     EXPECT_TRUE(messages.calls().empty());
 
     // A device that tunes medium wave offers AM.
+    radio.reset();
     module.setRange(0.1e6, 1766e6);
     SSdrRadio wide(kTestDevice, "", Fast());
     EXPECT_TRUE(WaitUntil([&] { return wide.HasAmBand(); }));
