@@ -11,7 +11,7 @@ packages=(
   libid3-3.8.3-dev zlib1g-dev
   libavcodec-dev libavutil-dev libswresample-dev
   libhidapi-dev libusb-1.0-0-dev
-  libliquid-dev
+  libsoapysdr-dev libliquid-dev
   googletest libgtest-dev libgmock-dev
   sox ffmpeg vorbis-tools python3-mutagen lame
   clang libclang-rt-14-dev

@@ -19,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
+#include "radio/radio_models.h"
 
 namespace {
 
@@ -271,8 +272,9 @@ void RecordControl::StartRecorder(int keep) {
         return;
     }
     plan_ = PlanRecorder(settings_.formats);
-    recorder_ =
-        MakeRecorder(plan_, this, LocalPath(path.path), settings_.sound.waveInDriver.toStdString());
+    recorder_ = MakeRecorder(
+        plan_, this, LocalPath(path.path),
+        CaptureDeviceFor(settings_.radio.vendor, settings_.sound.waveInDriver).toStdString());
     LogWarning("Record %s", LocalPath(path.path).c_str());
     ++serial_;
     endAsked_ = false;
@@ -296,11 +298,12 @@ void RecordControl::RecorderStarted(bool ok, int keep) {
     TellRecorderMessages();
     if (!ok) {
         const std::string failure = recorder_->StartFailure();
-        FailStart(kCannotRecord, failure.empty()
-                                     ? QStringLiteral("the sound input device \"") +
-                                           settings_.sound.waveInDriver +
-                                           QStringLiteral("\" or the codec cannot be used")
-                                     : QString::fromStdString(failure));
+        FailStart(kCannotRecord,
+                  failure.empty()
+                      ? QStringLiteral("the sound input device \"") +
+                            CaptureDeviceFor(settings_.radio.vendor, settings_.sound.waveInDriver) +
+                            QStringLiteral("\" or the codec cannot be used")
+                      : QString::fromStdString(failure));
         return;
     }
     fileTitle_ = QFileInfo(filePath_).fileName();

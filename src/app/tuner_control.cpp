@@ -231,7 +231,9 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
 }
 
 void TunerControl::StartPassthrough() {
+    // An SDR radio plays its audio itself.
     if (passthroughPaused_ || settings_.radioPanel.muted || !outputMixer_ || passthrough_ ||
+        PlaysItsOwnAudio(settings_.radio.vendor) ||
         !(TunerLineConfigured() || settings_.sound.mixerStream)) {
         return;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/wave_device.h"
+#include "platform/wave_engine.h"
 
 // The engine behind WaveDevice: one ALSA PCM in non-blocking mode and an I/O
 // thread that moves data between it and the queued buffers.
@@ -20,25 +21,25 @@
 // The owner's calls (Start, Stop, Reset, close) that touch the PCM first hold
 // the I/O thread back and wait until it has left ALSA, so the PCM is never
 // used by two threads at once. Callbacks run without the lock held.
-class AlsaPcm {
+class AlsaPcm final : public WaveEngine {
   public:
     static std::unique_ptr<AlsaPcm> Open(WaveDirection direction, const std::string& name,
                                          const WaveFormat& format, WaveCallback callback,
                                          void* instance, unsigned flags, int* result);
-    ~AlsaPcm();
+    ~AlsaPcm() override;
     AlsaPcm(const AlsaPcm&) = delete;
     AlsaPcm& operator=(const AlsaPcm&) = delete;
 
-    WaveDirection direction() const { return direction_; }
-    const std::string& name() const { return name_; }
+    WaveDirection direction() const override { return direction_; }
+    const std::string& name() const override { return name_; }
 
-    int Prepare(WaveHeader* header);
-    int Unprepare(WaveHeader* header);
-    int AddBuffer(WaveHeader* header);
-    int Start();
-    int Stop();
-    int Reset();
-    uint64_t PositionFrames() const;
+    int Prepare(WaveHeader* header) override;
+    int Unprepare(WaveHeader* header) override;
+    int AddBuffer(WaveHeader* header) override;
+    int Start() override;
+    int Stop() override;
+    int Reset() override;
+    uint64_t PositionFrames() const override;
 
   private:
     using SteadyTime = std::chrono::steady_clock::time_point;

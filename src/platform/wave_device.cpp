@@ -1,6 +1,7 @@
 #include "platform/wave_device.h"
 
 #include "platform/alsa_pcm.h"
+#include "platform/sdr_wave_in.h"
 
 std::string WaveOpenFailureText(const std::string& device, int result) {
     const std::string name = "the sound device \"" + device + "\"";
@@ -22,15 +23,19 @@ std::string WaveOpenFailureText(const std::string& device, int result) {
 std::unique_ptr<WaveDevice> WaveDevice::Open(WaveDirection direction, const std::string& name,
                                              const WaveFormat& format, WaveCallback callback,
                                              void* instance, unsigned flags, int* result) {
-    std::unique_ptr<AlsaPcm> pcm =
-        AlsaPcm::Open(direction, name, format, callback, instance, flags, result);
+    std::unique_ptr<WaveEngine> pcm;
+    if (direction == WaveDirection::kInput && name == kSdrCaptureDevice) {
+        pcm = SdrWaveIn::Open(format, callback, instance, result);
+    } else {
+        pcm = AlsaPcm::Open(direction, name, format, callback, instance, flags, result);
+    }
     if (!pcm) {
         return nullptr;
     }
     return std::unique_ptr<WaveDevice>(new WaveDevice(std::move(pcm)));
 }
 
-WaveDevice::WaveDevice(std::unique_ptr<AlsaPcm> pcm) : pcm_(std::move(pcm)) {}
+WaveDevice::WaveDevice(std::unique_ptr<WaveEngine> pcm) : pcm_(std::move(pcm)) {}
 
 WaveDevice::~WaveDevice() = default;
 

@@ -97,13 +97,18 @@ constexpr unsigned kWaveOpenPlain = 0;
 // supports.
 constexpr unsigned kWaveOpenMapped = 1;
 
-class AlsaPcm;
+class WaveEngine;
+
+// The capture device that carries the demodulated audio of the current SDR
+// radio. Listed among the input devices while an SDR radio exists.
+inline constexpr const char* kSdrCaptureDevice = "SDR receiver";
 
 // An open wave input or output device.
 class WaveDevice {
   public:
-    // Opens the device of that ALSA name for PCM data in the given format.
-    // Null on failure, with the reason in *result when result is not null.
+    // Opens the device of that ALSA name for PCM data in the given format;
+    // kSdrCaptureDevice opens the SDR radio's audio. Null on failure, with the reason in *result
+    // when result is not null.
     static std::unique_ptr<WaveDevice> Open(WaveDirection direction, const std::string& name,
                                             const WaveFormat& format, WaveCallback callback,
                                             void* instance, unsigned flags, int* result = nullptr);
@@ -137,7 +142,7 @@ class WaveDevice {
     static constexpr int kEmptyBufferHoldMs = 50;
 
   private:
-    explicit WaveDevice(std::unique_ptr<AlsaPcm> pcm);
+    explicit WaveDevice(std::unique_ptr<WaveEngine> engine);
 
-    std::unique_ptr<AlsaPcm> pcm_;
+    std::unique_ptr<WaveEngine> pcm_;
 };

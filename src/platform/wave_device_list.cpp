@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/sdr_audio.h"
 #include "platform/wave_device.h"
 
 namespace {
@@ -88,6 +89,10 @@ std::vector<WaveDeviceCaps> ListWaveDevices(WaveDirection direction) {
     std::vector<WaveDeviceCaps> list;
     AddHints(direction, list);
     AddCardDevices(direction, list);
+    // Last, so that the numbers of the sound card devices stay as they are.
+    if (direction == WaveDirection::kInput && sdr_audio::SourceAttached()) {
+        list.push_back({kSdrCaptureDevice, "Demodulated audio of the SDR radio"});
+    }
     return list;
 }
 

@@ -11,11 +11,13 @@ RadioDeviceSlot::~RadioDeviceSlot() = default;
 RadioDeviceSlot::ResetResult RadioDeviceSlot::Reset(int modelId, int port,
                                                     const QString& portString,
                                                     const RadioCreateOptions& options) {
-    if (model_ != kNoRadioModel && modelId == model_ && port == port_) {
+    if (model_ != kNoRadioModel && modelId == model_ && port == port_ &&
+        (modelId != kSdrRadioModel || portString == portString_)) {
         return ResetResult::Kept;
     }
     model_ = modelId;
     port_ = port;
+    portString_ = portString;
     // The old device lets go of the hardware before its successor opens it.
     device_.reset();
     if (modelId != kNoRadioModel) {
@@ -35,5 +37,6 @@ void RadioDeviceSlot::Release() {
     device_ = std::make_unique<SNoRadio>();
     model_ = kNoRadioModel;
     port_ = kNoPortValue;
+    portString_.clear();
     hasAmBand_ = false;
 }

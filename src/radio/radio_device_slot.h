@@ -29,7 +29,8 @@ class RadioDeviceSlot {
     RadioDeviceSlot& operator=(const RadioDeviceSlot&) = delete;
 
     // Keeps the device when a model was remembered and neither model nor port
-    // changed (a changed port text alone does not count). Otherwise destroys
+    // changed (a changed port text alone does not count, except for the SDR
+    // model, whose port text names the receiver). Otherwise destroys
     // the current device first, then creates the new one and takes its
     // HasAmBand answer.
     ResetResult Reset(int modelId, int port, const QString& portString,
@@ -40,8 +41,9 @@ class RadioDeviceSlot {
     void Release();
 
     SRadio& device() const { return *device_; }
-    // The device's HasAmBand answer, taken when it was created.
-    bool hasAmBand() const { return hasAmBand_; }
+    // The device's HasAmBand answer, taken when it was created; an SDR
+    // receiver that opens later may add AM, so it is asked again.
+    bool hasAmBand() const { return hasAmBand_ || device_->HasAmBand(); }
     int model() const { return model_; }
     int port() const { return port_; }
 
@@ -50,5 +52,6 @@ class RadioDeviceSlot {
     std::unique_ptr<SRadio> device_;
     int model_ = kNoRadioModel;
     int port_ = kNoPortValue;
+    QString portString_;
     bool hasAmBand_ = false;
 };

@@ -7,6 +7,7 @@
 #include "radio/radio_port.h"
 #include "radio/radio_shark.h"
 #include "radio/silabs_radio.h"
+#include "radio/ssdr_radio.h"
 #include "radio/tv_tuner_radio.h"
 #include "radio/vendor_library_radios.h"
 #include "radio/wintv_radio.h"
@@ -74,6 +75,8 @@ std::unique_ptr<SRadio> CreateRadioForModel(int modelId, int port, const QString
         case RadioDriver::SPCTVStudio:
             return std::make_unique<SPCTVStudio>(options.vendor.progressDialog,
                                                  options.vendor.Automation(), hw.GetClock());
+        case RadioDriver::SSdrRadio:  // the port text names the receiver
+            return std::make_unique<SSdrRadio>(portString, options.waveOutDevice);
         case RadioDriver::STvDM:
             return std::make_unique<STvDM>(
                 TunerDeviceName(*model, portString), model->tunerRadioMode, !options.diagnosticMode,

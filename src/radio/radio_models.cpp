@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/wave_device.h"
+
 namespace {
 
 constexpr quint8 Group(int g) {
     return static_cast<quint8>(1u << g);
 }
 
-constexpr std::array<RadioModel, 24> kModels{{
+constexpr std::array<RadioModel, 25> kModels{{
     {.id = 0,
      .name = "RadioTrack  (Aims Lab, ISA)",
      .driver = RadioDriver::SRadioTrack2,
@@ -118,6 +120,10 @@ constexpr std::array<RadioModel, 24> kModels{{
      .ports = PortList::Default,
      .usbVendorId = 0x10C5,
      .usbProductId = 0x819A},
+    {.id = kSdrRadioModel,
+     .name = "SDR receiver  (RTL-SDR, Airspy, HackRF and others)",
+     .driver = RadioDriver::SSdrRadio,
+     .ports = PortList::F},
     {.id = kNoRadioModelRow,
      .name = "<no radio>",
      .driver = RadioDriver::SNoRadio,
@@ -150,6 +156,8 @@ std::vector<PortChoice> PortChoicesFor(PortList list, const QStringList& tunerDe
                     {"30c hex", 0x30C},
                     {"24c hex", 0x24C},
                     {"20c hex", 0x20C}};
+        case PortList::F:  // the SDR page fills it from the receivers found
+            return {};
         case PortList::E: {
             std::vector<PortChoice> choices;
             choices.reserve(tunerDevices.size());
@@ -171,4 +179,12 @@ std::vector<PortChoice> PortChoicesFor(PortList list, const QStringList& tunerDe
 QString TunerDeviceName(const RadioModel& model, const QString& portString) {
     return model.tunerNameFilter != nullptr ? QString::fromLatin1(model.tunerNameFilter)
                                             : portString;
+}
+
+QString CaptureDeviceFor(int model, const QString& waveInDriver) {
+    return model == kSdrRadioModel ? QString::fromLatin1(kSdrCaptureDevice) : waveInDriver;
+}
+
+bool PlaysItsOwnAudio(int model) {
+    return model == kSdrRadioModel;
 }

@@ -13,6 +13,8 @@
 constexpr int kNoRadioModel = -1;
 // Id of the "<no radio>" row.
 constexpr int kNoRadioModelRow = 6;
+// Id of the SDR receiver row.
+constexpr int kSdrRadioModel = 26;
 // Port value when none has been chosen yet.
 constexpr int kNoPortValue = -1;
 
@@ -39,17 +41,22 @@ enum class RadioDriver {
     SRadioShark,
     SSILabs,
     SNoRadio,
+    SSdrRadio,
 };
 
 // The choices of the port list for a model. A to D are fixed I/O port or COM
-// port lists, E the installed TV tuner devices, the rest one entry each.
-enum class PortList { A, B, C, D, E, Default, Usb, None };
+// port lists, E the installed TV tuner devices, F the SDR receivers, the rest
+// one entry each.
+enum class PortList { A, B, C, D, E, F, Default, Usb, None };
 
 struct PortChoice {
     QString text;  // shown in the list and stored as "PortString"
     int port;      // stored as "PortAddress"
+    // Stored as "PortString" instead of the text when not empty (list F).
+    QString stored = {};
 
     bool operator==(const PortChoice&) const = default;
+    QString StoredText() const { return stored.isEmpty() ? text : stored; }
 };
 
 struct RadioModel {
@@ -86,3 +93,10 @@ std::vector<PortChoice> PortChoicesFor(PortList list, const QStringList& tunerDe
 // The device name a TV tuner model opens: its fixed filter, else the
 // configured port text.
 QString TunerDeviceName(const RadioModel& model, const QString& portString);
+
+// The capture device recordings and the pass-through use with a model: the
+// SDR model's own audio, the configured sound card input otherwise.
+QString CaptureDeviceFor(int model, const QString& waveInDriver);
+// Whether the model's driver plays its audio itself, so that the sound card
+// pass-through must stay off.
+bool PlaysItsOwnAudio(int model);

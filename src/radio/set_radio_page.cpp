@@ -13,7 +13,9 @@
 #include "platform/message_box.h"
 #include "platform/v4l2_tuner.h"
 #include "prefs/settings_values.h"
+#include "radio/network_receiver_dialog.h"
 #include "radio/radio_settings.h"
+#include "radio/sdr_port_list.h"
 
 namespace {
 
@@ -31,6 +33,10 @@ TunerLister SystemTunerLister() {
         }
         return names;
     };
+}
+
+SdrLister SystemSdrLister() {
+    return [] { return EnumerateSdrDevices(); };
 }
 
 std::vector<ModelRow> SortedModelRows() {
@@ -57,10 +63,17 @@ int ModelRowOf(const std::vector<ModelRow>& rows, int configuredModel) {
 }
 
 PortListFill FillPortList(int chosenModel, const RadioSettings& configured,
-                          const QStringList& tuners) {
+                          const QStringList& tuners, const std::vector<SdrDeviceInfo>& sdrDevices) {
     PortListFill fill;
     const RadioModel* model = FindRadioModel(chosenModel);
     if (model == nullptr) {
+        return fill;
+    }
+    if (model->ports == PortList::F) {
+        SdrPortListFill sdr = FillSdrPortList(
+            sdrDevices, configured.vendor == kSdrRadioModel ? configured.portString : QString());
+        fill.entries = std::move(sdr.entries);
+        fill.selected = sdr.selected;
         return fill;
     }
     fill.entries = PortChoicesFor(model->ports, tuners);
@@ -88,11 +101,12 @@ PortListFill FillPortList(int chosenModel, const RadioSettings& configured,
 }
 
 TSetRadio::TSetRadio(RadioSettings& settings, int wizardButtons, TunerLister tuners,
-                     QWidget* parent)
+                     SdrLister sdrDevices, QWidget* parent)
     : TPropertyPage(parent),
       settings_(settings),
       wizardButtons_(wizardButtons),
-      tuners_(std::move(tuners)) {
+      tuners_(std::move(tuners)),
+      sdrDevices_(std::move(sdrDevices)) {
     setObjectName("Radio");
     models_ = new QListWidget(this);
     models_->setObjectName("models");
@@ -162,6 +176,7 @@ TSetRadio::TSetRadio(RadioSettings& settings, int wizardButtons, TunerLister tun
         ->setChecked(true);
 
     connect(models_, &QListWidget::currentRowChanged, this, &TSetRadio::FillPorts);
+    connect(ports_, &QComboBox::activated, this, &TSetRadio::PortActivated);
     connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(kRadioHelpTopic); });
 }
 
@@ -176,12 +191,52 @@ void TSetRadio::FillPorts() {
     const RadioModel* row = FindRadioModel(model);
     const QStringList tuners =
         row && row->ports == PortList::E && tuners_ ? tuners_() : QStringList();
-    const PortListFill fill = FillPortList(model, settings_, tuners);
+    const std::vector<SdrDeviceInfo> sdrDevices = row && row->ports == PortList::F && sdrDevices_
+                                                      ? sdrDevices_()
+                                                      : std::vector<SdrDeviceInfo>();
+    const PortListFill fill = FillPortList(model, settings_, tuners, sdrDevices);
     portEntries_ = fill.entries;
     for (const PortChoice& entry : portEntries_) {
         ports_->addItem(entry.text);
     }
     ports_->setCurrentIndex(fill.selected);
+    lastPort_ = fill.selected;
+}
+
+void TSetRadio::PortActivated(int index) {
+    if (index < 0 || index >= static_cast<int>(portEntries_.size()) ||
+        !IsNetworkReceiverEntry(portEntries_[static_cast<size_t>(index)])) {
+        lastPort_ = index;
+        return;
+    }
+    // Until a receiver is given, the entry chosen before stays chosen.
+    ports_->setCurrentIndex(lastPort_);
+    if (networkDialog_ != nullptr) {
+        return;
+    }
+    networkDialog_ = new TNetworkReceiverDialog(this);
+    networkDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(networkDialog_, &QDialog::accepted, this,
+            [this, dialog = networkDialog_] { AddNetworkReceiver(dialog->portString()); });
+    connect(networkDialog_, &QObject::destroyed, this, [this] { networkDialog_ = nullptr; });
+    networkDialog_->open();
+}
+
+void TSetRadio::AddNetworkReceiver(const QString& portString) {
+    for (size_t i = 0; i < portEntries_.size(); ++i) {
+        if (portEntries_[i].stored == portString) {
+            ports_->setCurrentIndex(static_cast<int>(i));
+            lastPort_ = static_cast<int>(i);
+            return;
+        }
+    }
+    // Before the entry that asks, which stays last.
+    const int at = static_cast<int>(portEntries_.size()) - 1;
+    const PortChoice entry{SdrPortLabel(portString), 0, portString};
+    portEntries_.insert(portEntries_.begin() + at, entry);
+    ports_->insertItem(at, entry.text);
+    ports_->setCurrentIndex(at);
+    lastPort_ = at;
 }
 
 bool TSetRadio::modelChosen() const {
@@ -195,10 +250,13 @@ RadioPageChoice TSetRadio::choice() const {
         c.model = models_->currentItem()->data(Qt::UserRole).toInt();
     }
     const int port = ports_->currentIndex();
+    c.portText = ports_->currentText();
     if (port >= 0 && port < static_cast<int>(portEntries_.size())) {
-        c.port = portEntries_[port].port;
+        const PortChoice& entry = portEntries_[static_cast<size_t>(port)];
+        c.port = entry.port;
+        c.portText = IsNetworkReceiverEntry(entry) ? QString() : entry.StoredText();
     }
-    c.portText = ports_->currentText().left(settings_values::kMaxTextLength);
+    c.portText = c.portText.left(settings_values::kMaxTextLength);
     c.onExit = exitMute_->isChecked()  ? kOnExitMute
                : exitAsk_->isChecked() ? kOnExitAsk
                                        : kOnExitNoMute;
@@ -228,6 +286,9 @@ bool TSetRadio::StoreForWizard() {
     }
     settings_.vendor = c.model;
     settings_.portAddress = c.port;
+    if (c.model == kSdrRadioModel) {
+        settings_.portString = c.portText;  // the port value alone names no receiver
+    }
     settings_.onExit = c.onExit;
     return true;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/sdr_device.h"
 #include "prefs/property_page.h"
 #include "radio/radio_models.h"
 
@@ -11,6 +12,7 @@ class QButtonGroup;
 class QComboBox;
 class QListWidget;
 class QRadioButton;
+class TNetworkReceiverDialog;
 struct RadioSettings;
 
 inline constexpr const char* kRadioHelpTopic = "PCRadios.html";
@@ -23,6 +25,9 @@ enum WizardButtons : int { kWizardBack = 1, kWizardNext = 2, kWizardFinish = 4 }
 // The names of the installed TV tuner devices (list E).
 using TunerLister = std::function<QStringList()>;
 TunerLister SystemTunerLister();
+// The local SDR receivers (list F).
+using SdrLister = std::function<std::vector<SdrDeviceInfo>()>;
+SdrLister SystemSdrLister();
 
 struct ModelRow {
     QString name;
@@ -41,9 +46,12 @@ struct PortListFill {
 // The port list of the model chosen on the page. A TV tuner model that is
 // configured selects the tuner its port text begins with; other configured
 // models select the last entry after the first whose value is the
-// configured port, else the first entry.
+// configured port, else the first entry. The SDR model lists the receivers
+// found and selects the configured one, which stays listed when it is not
+// plugged in.
 PortListFill FillPortList(int chosenModel, const RadioSettings& configured,
-                          const QStringList& tuners);
+                          const QStringList& tuners,
+                          const std::vector<SdrDeviceInfo>& sdrDevices = {});
 
 // What the Radio page shows when it is confirmed.
 struct RadioPageChoice {
@@ -62,7 +70,8 @@ class TSetRadio : public TPropertyPage {
     // wizardButtons: 0 in the Options sheet; Back and Next in the first-run
     // wizard.
     TSetRadio(RadioSettings& settings, int wizardButtons = 0,
-              TunerLister tuners = SystemTunerLister(), QWidget* parent = nullptr);
+              TunerLister tuners = SystemTunerLister(), SdrLister sdrDevices = SystemSdrLister(),
+              QWidget* parent = nullptr);
 
     void Apply() override;
     // Back or Next in the wizard: false, with the message, when no model is
@@ -73,15 +82,25 @@ class TSetRadio : public TPropertyPage {
     int wizardButtons() const { return wizardButtons_; }
     bool modelChosen() const;
 
+    // The dialog that asks for a network receiver, while it is open.
+    TNetworkReceiverDialog* networkDialog() const { return networkDialog_; }
+
   private:
     void FillPorts();
+    // A port entry was chosen by the user: the network receiver entry asks
+    // for host and port.
+    void PortActivated(int index);
+    void AddNetworkReceiver(const QString& portString);
 
     RadioSettings& settings_;
     int wizardButtons_;
     TunerLister tuners_;
+    SdrLister sdrDevices_;
     QListWidget* models_;
     QComboBox* ports_;
     std::vector<PortChoice> portEntries_;
+    int lastPort_ = -1;
+    TNetworkReceiverDialog* networkDialog_ = nullptr;
     QRadioButton* exitMute_;
     QRadioButton* exitNoMute_;
     QRadioButton* exitAsk_;

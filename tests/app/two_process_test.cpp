@@ -7,15 +7,21 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTime>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "audio/wave_test_files.h"
 #include "media/media_file.h"
 #include "media/rec_file.h"
 #include "platform/autostart.h"
 #include "platform/local_messaging.h"
+#include "radio/fake_rtl_tcp_server.h"
 #include "support/alsa_test_devices.h"
 #include "support/scoped_xdg_dirs.h"
+#include "support/tone_analysis.h"
 
 namespace {
 
@@ -197,6 +203,54 @@ TEST_F(ProgramTest, TerminationWhileRecordingEndsTheRecordingCompleteAndTagged) 
     ASSERT_TRUE(sox.waitForFinished(20000));
     EXPECT_EQ(sox.exitCode(), 0);
     EXPECT_GT(sox.readAllStandardOutput().trimmed().toLongLong(), 10000);
+}
+
+TEST_F(ProgramTest, ScheduledEventRecordsTheStationFromANetworkReceiver) {
+    FakeRtlTcpServer server(100.0e6, 30);
+    const QTime now = QTime::currentTime();
+    const QTime end = now.addSecs(180);
+    {
+        QSettings user(dirs_.userSettingsFile(), QSettings::IniFormat);
+        user.setValue("Vendor", QByteArray(1, 26));  // the SDR receiver
+        user.setValue("PortAddress", "0");
+        user.setValue("PortString", QStringLiteral("rtl_tcp:127.0.0.1:%1").arg(server.port()));
+        user.setValue("TimerEnable", QByteArray(1, 1));
+        user.setValue("EventCount", QByteArray(1, 1));
+        // 100.0 MHz every day from this minute for three minutes, recording.
+        user.setValue("Event0", QStringLiteral("100.0000 127 %1 %2 %3 %4 -1 1")
+                                    .arg(now.hour())
+                                    .arg(now.minute())
+                                    .arg(end.hour())
+                                    .arg(end.minute()));
+        user.setValue("EventName0", "Morning");
+        user.setValue("WaveFormat", WaveFormat::Pcm(2, 44100, 16).Serialize());
+    }
+    StartFirst();
+    QString path;
+    QElapsedTimer clock;
+    clock.start();
+    while (path.isEmpty() || QFileInfo(path).size() < 300000) {
+        ASSERT_LT(clock.elapsed(), 40000) << Log().toStdString();
+        const QStringList found =
+            QDir(MusicDir() + "/Plumora").entryList({"Morning*.wav"}, QDir::Files);
+        path = found.isEmpty() ? QString() : MusicDir() + "/Plumora/" + found.first();
+        QThread::msleep(100);
+    }
+    EXPECT_EQ(TerminateFirst(), 0);
+    const auto commands = server.commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), FakeRtlTcpServer::Command{1, 99750000}),
+              commands.end());
+    const std::optional<WaveContents> file = ReadWaveFile(path);
+    ASSERT_TRUE(file) << "a complete recording";
+    ASSERT_EQ(file->format.bitsPerSample, 16);
+    std::vector<int16_t> pcm(static_cast<size_t>(file->data.size()) / 2);
+    std::memcpy(pcm.data(), file->data.constData(), pcm.size() * 2);
+    const int rate = static_cast<int>(file->format.samplesPerSec);
+    const auto tone = tone_analysis::Measure(
+        tone_analysis::Channel(pcm, file->format.channels, 0, rate / 2), rate, 1000);
+    EXPECT_NEAR(tone.hz, 1000, 1);
+    EXPECT_GT(tone.snrDb, 25);
+    EXPECT_NE(Item(path).find("EVENT Morning"), std::string::npos) << Item(path);
 }
 
 TEST_F(ProgramTest, TerminationSavesBothHives) {

@@ -42,7 +42,7 @@ bool IsNoRadio(const std::unique_ptr<SRadio>& radio) {
 }
 
 TEST(RadioFactoryTest, IdsWithoutADriverGiveTheInertDevice) {
-    for (int id : {kNoRadioModel, 13, 24, 26, 99, kNoRadioModelRow, 22}) {
+    for (int id : {kNoRadioModel, 13, 24, 27, 99, kNoRadioModelRow, 22}) {
         const auto radio = CreateRadioForModel(id, 0, "default");
         ASSERT_NE(radio, nullptr) << id;
         EXPECT_TRUE(IsNoRadio(radio)) << id;

@@ -47,6 +47,11 @@ const ExpectedRow kExpected[] = {
     {22, "USB PC Radio  (D-Link,alternate, USB)", RadioDriver::SNoRadio, PortList::Default, {}},
     {23, "InstantFM  (ADS Tech, USB)", RadioDriver::SSILabs, PortList::Usb, {}},
     {25, "PCear (USB)", RadioDriver::SSILabs, PortList::Default, {}},
+    {26,
+     "SDR receiver  (RTL-SDR, Airspy, HackRF and others)",
+     RadioDriver::SSdrRadio,
+     PortList::F,
+     {}},
     {6, "<no radio>", RadioDriver::SNoRadio, PortList::None, {}},
 };
 
@@ -73,7 +78,7 @@ TEST(RadioModelsTest, LookupFindsEveryRowAndNothingElse) {
         ASSERT_NE(model, nullptr) << row.id;
         EXPECT_STREQ(model->name, row.name);
     }
-    for (int id : {-1, 13, 24, 26, 255, 1000}) {
+    for (int id : {-1, 13, 24, 27, 255, 1000}) {
         EXPECT_EQ(FindRadioModel(id), nullptr) << id;
     }
     EXPECT_STREQ(FindRadioModel(kNoRadioModelRow)->name, "<no radio>");

@@ -39,7 +39,7 @@ TEST(RadioPage, FreshInstallationSelectsNoRadioAndTheDefaultRules) {
     RadioSettings settings;
     TSetRadio page(settings, 0, TwoTuners());
     auto* models = page.findChild<QListWidget*>("models");
-    EXPECT_EQ(models->count(), 24);
+    EXPECT_EQ(models->count(), 25);
     EXPECT_EQ(models->currentItem()->text(), "<no radio>");
     for (int i = 1; i < models->count(); ++i) {
         EXPECT_LE(models->item(i - 1)->text().compare(models->item(i)->text(), Qt::CaseInsensitive),
