@@ -60,6 +60,8 @@ class SSdrRadio : public SRadio {
     bool IsTuned() override;
     // The open receiver tunes 0.52 to 1.71 MHz.
     bool HasAmBand() override;
+    // The channel's signal-to-noise ratio says whether a station is there.
+    bool SensesSignal() override { return true; }
 
     bool receiving() const { return receiver_ && receiver_->running(); }
     int volume() const { return audioOut_.volume(); }
