@@ -307,7 +307,7 @@ TEST(SystemMixer, SoundSettingsOfTheRunningDesktopFirst) {
 // completely (its file done, its items in it); only then the exit rule runs
 // and the window goes. At a SIGTERM or a logout nobody is asked anything.
 TEST_F(FrameTest, AnEndWaitsForTheRecordingAndAsksNothingUnattended) {
-    enum How { kClose, kLogoutThenClose, kQuitWithoutClose };
+    enum How { kClose, kLogoutThenClose, kQuitWithoutClose, kCloseThenQuit };
     struct Case {
         const char* name;
         How how;
@@ -321,6 +321,8 @@ TEST_F(FrameTest, AnEndWaitsForTheRecordingAndAsksNothingUnattended) {
         {"logout, then the close, exit rule ask", kLogoutThenClose, CloseReason::Window, kOnExitAsk,
          false},
         {"quit without a close, exit rule mute", kQuitWithoutClose, {}, kOnExitMute, true},
+        {"window closed, exit rule ask, then a quit before the recording has ended", kCloseThenQuit,
+         CloseReason::Window, kOnExitAsk, false},
     };
     QTemporaryDir dir;
     for (const Case& c : cases) {
@@ -357,15 +359,17 @@ TEST_F(FrameTest, AnEndWaitsForTheRecordingAndAsksNothingUnattended) {
                                frame_->isVisible() ? "shown" : "hidden")
                           .toStdString();
         });
-        if (c.how == kQuitWithoutClose) {
-            frame_->EndBeforeQuit();  // the event loop ends: nothing can wait
-        } else {
+        if (c.how != kQuitWithoutClose) {
             if (c.how == kLogoutThenClose) {
                 frame_->SessionEnding();
             }
             frame_->RequestClose(c.reason);
             EXPECT_TRUE(atReady.empty()) << "the recording ends first";
             EXPECT_TRUE(frame_->isVisible());
+        }
+        if (c.how == kQuitWithoutClose || c.how == kCloseThenQuit) {
+            frame_->EndBeforeQuit();  // the event loop ends: nothing can wait
+        } else {
             ASSERT_TRUE(WaitUntil([&] { return !frame_->isVisible(); }));
         }
         EXPECT_EQ(atReady, "complete sounding shown");
