@@ -450,6 +450,9 @@ void SDIDecFrame::EndProgram(ExitMute mute) {
             records, &RecordControl::readyToExit, this,
             [this, mute] {
                 closeWaiting_ = false;
+                if (ended_) {
+                    return;  // a quit came meanwhile and ended the program itself
+                }
                 ended_ = true;
                 hide();
                 FinishEnd(mute);

@@ -50,7 +50,8 @@ RecordControl::RecordControl(RecordControlView& view, SettingsRecords& settings,
       settings_(settings),
       clock_(&Clock::System()),
       schedule_(std::make_unique<ScheduleCheck>(settings.events, *clock_)),
-      job_(new RecorderJob(this)) {}
+      job_(new RecorderJob(this)),
+      makeRecorder_(MakeRecorder) {}
 
 RecordControl::~RecordControl() {
     EndRecording();
@@ -272,7 +273,7 @@ void RecordControl::StartRecorder(int keep) {
         return;
     }
     plan_ = PlanRecorder(settings_.formats);
-    recorder_ = MakeRecorder(
+    recorder_ = makeRecorder_(
         plan_, this, LocalPath(path.path),
         CaptureDeviceFor(settings_.radio.vendor, settings_.sound.waveInDriver).toStdString());
     LogWarning("Record %s", LocalPath(path.path).c_str());

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/record_progress.h"
 #include "app/record_sequencer.h"
@@ -91,6 +92,12 @@ class RecordControl : public QObject, private RecordSequencer::Steps {
     void SetRecentRecordings(RecentRecordings* recent) { recent_ = recent; }
     // The clock for file names, start times and the schedule.
     void SetClock(Clock& clock);
+    // Makes the recorder of each recording from now on; MakeRecorder unless
+    // replaced.
+    using RecorderMaker =
+        std::function<std::unique_ptr<SRecord>(const RecorderPlan& plan, QObject* owner,
+                                               const std::string& path, const std::string& device)>;
+    void SetRecorderMaker(RecorderMaker make) { makeRecorder_ = std::move(make); }
 
     RecordState state() const { return sequencer_.state(); }
     // No start or stop under way and none waiting.
@@ -163,6 +170,7 @@ class RecordControl : public QObject, private RecordSequencer::Steps {
     RecorderJob* job_;
     std::unique_ptr<SRecord> recorder_;
     RecorderPlan plan_;
+    RecorderMaker makeRecorder_;
     RecentRecordings* recent_ = nullptr;
     QPointer<QWidget> archivePanel_;
 

@@ -4,13 +4,17 @@
 #include <QMenu>
 #include <QStandardPaths>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 
 #include "app/command_ids.h"
+#include "app/record_control.h"
 #include "app/state_icons.h"
 #include "app/system_mixer.h"
 #include "app/tab_window.h"
+#include "audio/wave_test_files.h"
 #include "controls/about_dlg.h"
 #include "controls/url_opener.h"
+#include "fake_recorder.h"
 #include "frame_fixture.h"
 #include "radio/radio_models.h"
 #include "radio/sradio.h"
@@ -297,4 +301,80 @@ TEST(SystemMixer, SoundSettingsOfTheRunningDesktopFirst) {
     installed = {"pavucontrol"};
     EXPECT_EQ(MixerToolCommand(cmd::kMultimediaProperties, find, "KDE"),
               (ToolCommand{"/usr/bin/pavucontrol", {}}));
+}
+
+// An end asked for while a recording runs waits for the recording to end
+// completely (its file done, its items in it); only then the exit rule runs
+// and the window goes. At a SIGTERM or a logout nobody is asked anything.
+TEST_F(FrameTest, AnEndWaitsForTheRecordingAndAsksNothingUnattended) {
+    enum How { kClose, kLogoutThenClose, kQuitWithoutClose, kCloseThenQuit };
+    struct Case {
+        const char* name;
+        How how;
+        CloseReason reason;
+        int onExit;
+        bool mutedAtEnd;
+    };
+    const Case cases[] = {
+        {"window closed, exit rule mute", kClose, CloseReason::Window, kOnExitMute, true},
+        {"SIGTERM, exit rule ask", kClose, CloseReason::Terminate, kOnExitAsk, false},
+        {"logout, then the close, exit rule ask", kLogoutThenClose, CloseReason::Window, kOnExitAsk,
+         false},
+        {"quit without a close, exit rule mute", kQuitWithoutClose, {}, kOnExitMute, true},
+        {"window closed, exit rule ask, then a quit before the recording has ended", kCloseThenQuit,
+         CloseReason::Window, kOnExitAsk, false},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frame_.reset();
+        app_ = std::make_unique<App>(CommandLine{});
+        app_->settings().radio.onExit = c.onExit;
+        app_->settings().radio.startMute = kStartNoMute;
+        app_->settings().files.defaultDirectory = dir.path();
+        MakeFrame(false);
+        ShowFrame();
+        RecordControl* records = frame_->radioPanel()->recordControl();
+        records->SetRecorderMaker([](const RecorderPlan&, QObject*, const std::string& path,
+                                     const std::string&) {
+            return std::make_unique<FakeRecorder>(Clock::System(), path, FakeRecorder::Faults{});
+        });
+        QString path;
+        QObject watching;  // the connections end with the case
+        QObject::connect(records, &RecordControl::recordingStarted, &watching,
+                         [&](int, const QString&, const QString& file) { path = file; });
+        frame_->radioPanel()->StartEvent(-1);
+        ASSERT_TRUE(WaitUntil([&] { return frame_->radioPanel()->recording(); }));
+        SRadio& radio = frame_->radioPanel()->device();
+        ASSERT_FALSE(radio.IsMuted());
+
+        std::string atReady;
+        QObject::connect(records, &RecordControl::readyToExit, &watching, [&] {
+            QFile file(path);
+            const bool complete = file.open(QIODevice::ReadOnly) &&
+                                  file.readAll().contains("EVENT <unscheduled>\r\n");
+            atReady = QString("%1 %2 %3")
+                          .arg(complete ? "complete" : "incomplete",
+                               radio.IsMuted() ? "muted" : "sounding",
+                               frame_->isVisible() ? "shown" : "hidden")
+                          .toStdString();
+        });
+        if (c.how != kQuitWithoutClose) {
+            if (c.how == kLogoutThenClose) {
+                frame_->SessionEnding();
+            }
+            frame_->RequestClose(c.reason);
+            EXPECT_TRUE(atReady.empty()) << "the recording ends first";
+            EXPECT_TRUE(frame_->isVisible());
+        }
+        if (c.how == kQuitWithoutClose || c.how == kCloseThenQuit) {
+            frame_->EndBeforeQuit();  // the event loop ends: nothing can wait
+        } else {
+            ASSERT_TRUE(WaitUntil([&] { return !frame_->isVisible(); }));
+        }
+        EXPECT_EQ(atReady, "complete sounding shown");
+        EXPECT_FALSE(frame_->radioPanel()->recording());
+        EXPECT_EQ(radio.IsMuted(), c.mutedAtEnd);
+        EXPECT_TRUE(boxes_.calls().empty());
+    }
 }

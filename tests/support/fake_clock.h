@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QtGlobal>
+#include <ctime>
 #include <vector>
 
 #include "platform/clock.h"
@@ -50,3 +53,25 @@ class FakeClock : public Clock {
     int64_t monotonicMs_ = 0;
     int64_t pendingMs_ = 0;
 };
+
+// The real time zone the system reads (TZ), on a clock that runs (wall and
+// monotonic time together) or is set.
+class ZoneClock : public FakeClock {
+  public:
+    std::tm LocalTime(std::time_t time) const override { return Clock::LocalTime(time); }
+};
+
+// Sets TZ to Europe/Berlin while it lives: the clocks go back on Sunday 25
+// October 2026 and forward on Sunday 28 March 2027, at 01:00 UTC.
+struct BerlinZone {
+    BerlinZone() { qputenv("TZ", "Europe/Berlin"); }
+    ~BerlinZone() { old.isNull() ? qunsetenv("TZ") : qputenv("TZ", old); }
+    const QByteArray old = qgetenv("TZ");
+};
+
+// A UTC date and time ("2026-12-07 10:05") as a calendar time.
+inline std::time_t Utc(const char* text) {
+    std::tm tm{};
+    strptime(text, "%Y-%m-%d %H:%M", &tm);
+    return timegm(&tm);
+}
