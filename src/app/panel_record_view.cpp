@@ -29,8 +29,8 @@ SMixer* PanelRecordView::inputMixer() {
     return panel_.inputMixer();
 }
 
-void PanelRecordView::PausePassthrough() {
-    panel_.tuner().PausePassthrough();
+std::function<bool()> PanelRecordView::PausePassthrough() {
+    return panel_.tuner().PausePassthrough();
 }
 
 void PanelRecordView::ResumePassthrough() {

@@ -15,7 +15,7 @@ class PanelRecordView : public RecordControlView {
     float frequency() const override;
     bool AskTuner() override;
     SMixer* inputMixer() override;
-    void PausePassthrough() override;
+    std::function<bool()> PausePassthrough() override;
     void ResumePassthrough() override;
     void ShowRecordButtons(bool recording, bool focus) override;
     void HideRecordButtons() override;

@@ -245,7 +245,7 @@ void RecordControl::StartMute(int action, int keep) {
         // One capture device, one user: the pass-through lets go of it
         // before the recorder opens it, and takes it again when the
         // recorder has closed it.
-        view_.PausePassthrough();
+        passthroughLetGo_ = view_.PausePassthrough();
         passthroughPaused_ = true;
     }
     mutedAtStart_ = view_.muted();
@@ -291,8 +291,14 @@ void RecordControl::StartRecorder(int keep) {
     recorder_->KeepMessages();
     SRecord* recorder = recorder_.get();
     auto ok = std::make_shared<bool>(false);
-    RunJob([recorder, ok] { *ok = recorder->Start(); },
-           [this, ok, keep] { RecorderStarted(*ok, keep); });
+    RunJob(
+        [recorder, ok, letGo = std::move(passthroughLetGo_)] {
+            if (letGo && !letGo()) {
+                LogWarning("the pass-through still holds its sound devices");
+            }
+            *ok = recorder->Start();
+        },
+        [this, ok, keep] { RecorderStarted(*ok, keep); });
 }
 
 void RecordControl::RecorderStarted(bool ok, int keep) {

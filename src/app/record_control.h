@@ -36,8 +36,10 @@ class RecordControlView : public RecordProgress::Sink {
     // The mixer of the wave input device; null when there is none.
     virtual SMixer* inputMixer() = 0;
     // The pass-through gives up the capture device while a recorder holds
-    // it, and takes it again after.
-    virtual void PausePassthrough() {}
+    // it, and takes it again after. Pausing returns at once, with the wait
+    // (run on the job's thread before the recorder opens) until it has let
+    // go; empty when there is nothing to wait for.
+    virtual std::function<bool()> PausePassthrough() { return {}; }
     virtual void ResumePassthrough() {}
     // recording: Stop shown, else Rec shown; the shown one is enabled and,
     // with focus set, takes the keyboard focus.
@@ -190,6 +192,7 @@ class RecordControl : public QObject, private RecordSequencer::Steps {
     bool starting_ = false;
     bool endAsked_ = false;
     bool passthroughPaused_ = false;
+    std::function<bool()> passthroughLetGo_;
     quintptr serial_ = 0;
     RecordRequest stopRequest_;
 };

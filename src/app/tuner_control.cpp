@@ -122,6 +122,12 @@ TunerControl::TunerControl(SettingsRecords& settings, bool debugDisplay,
       slot_(std::move(factory)),
       mixerFactory_(&OpenMixer),
       tunerQuery_(&DefaultTunerQuery) {
+    // A failure comes from the copy's thread and is told here.
+    passthrough_ = std::make_unique<AudioPassthrough>([this](const std::string& reason) {
+        QMetaObject::invokeMethod(
+            this, [this, text = QString::fromStdString(reason)] { PassthroughFailed(text); },
+            Qt::QueuedConnection);
+    });
     scanTimer_.setInterval(kScanPeriodMs);
     connect(&scanTimer_, &QTimer::timeout, this, &TunerControl::ScanTick);
 }
@@ -218,9 +224,8 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
     if (inputMixer_ && !outputMixer_) {
         inputMixer_->SetLineMute(settings_.sound.mixerInput.toStdString(), lineMute);
     }
-    if (lineMute && passthrough_) {
-        passthrough_->Stop();
-        passthrough_.reset();
+    if (lineMute) {
+        StopPassthrough();
     }
     settings_.radioPanel.muted = lineMute;
     if (!lineMute) {
@@ -232,29 +237,31 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
 
 void TunerControl::StartPassthrough() {
     // An SDR radio plays its audio itself.
-    if (passthroughPaused_ || settings_.radioPanel.muted || !outputMixer_ || passthrough_ ||
-        PlaysItsOwnAudio(settings_.radio.vendor) ||
+    if (passthroughPaused_ || settings_.radioPanel.muted || !outputMixer_ ||
+        passthrough_->started() || PlaysItsOwnAudio(settings_.radio.vendor) ||
         !(TunerLineConfigured() || settings_.sound.mixerStream)) {
         return;
     }
-    auto passthrough = std::make_unique<AudioPassthrough>();
     const WaveDeviceChoice capture = ChooseWaveDevice(
         WaveDirection::kInput, settings_.sound.waveInDriver.toStdString(), NameMatch::kExact);
     const WaveDeviceChoice playback = ChooseWaveDevice(
         WaveDirection::kOutput, settings_.sound.waveOutDriver.toStdString(), NameMatch::kExact);
-    if (passthrough->Start(capture.name, playback.name)) {
-        passthrough_ = std::move(passthrough);
-    } else {
-        LogWarning("pass-through not started: %s", passthrough->lastError().c_str());
-    }
+    // Opens beside this thread; a failure comes back as PassthroughFailed.
+    passthrough_->Start(capture.name, playback.name);
 }
 
-void TunerControl::PausePassthrough() {
+void TunerControl::StopPassthrough() {
+    passthrough_->Stop();
+}
+
+void TunerControl::PassthroughFailed(const QString& reason) {
+    LogWarning("pass-through: %s", reason.toUtf8().constData());
+    emit statusChanged(QStringLiteral("Pass-through: ") + reason);
+}
+
+std::function<bool()> TunerControl::PausePassthrough() {
     passthroughPaused_ = true;
-    if (passthrough_) {
-        passthrough_->Stop();
-        passthrough_.reset();
-    }
+    return passthrough_->Stop();
 }
 
 void TunerControl::ResumePassthrough() {
@@ -343,13 +350,13 @@ void TunerControl::RecreateMixers() {
         outputMixer_.reset();
     }
     if (!outputMixer_) {
-        passthrough_.reset();
+        StopPassthrough();
         return;
     }
     const bool different = !inputMixer_ || inputMixer_->GetMixerId() != outputMixer_->GetMixerId();
     if (!((different && settings_.sound.mixerStream) || !TunerLineConfigured())) {
         outputMixer_.reset();
-        passthrough_.reset();
+        StopPassthrough();
         return;
     }
     const int count = outputMixer_->GetPlaybackSourceCount();
@@ -385,10 +392,10 @@ bool TunerControl::ResetDevice() {
 
 void TunerControl::ReleaseDevice() {
     StopScan();
-    passthrough_.reset();
+    StopPassthrough();
     slot_.Release();
 }
 
 bool TunerControl::passthroughRunning() const {
-    return passthrough_ && passthrough_->running();
+    return passthrough_->running();
 }

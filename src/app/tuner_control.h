@@ -102,10 +102,12 @@ class TunerControl : public QObject {
     bool hasAmBand() const { return slot_.hasAmBand(); }
     SMixer* inputMixer() const { return inputMixer_.get(); }
     SMixer* outputMixer() const { return outputMixer_.get(); }
+    // The pass-through opens or plays.
     bool passthroughRunning() const;
     // A recorder is about to open the capture device: the pass-through
     // lets go of it until ResumePassthrough, and does not start meanwhile.
-    void PausePassthrough();
+    // Returns at once, with the wait (for another thread) until it has.
+    std::function<bool()> PausePassthrough();
     // The recorder closed the device: the pass-through runs again if the
     // line is not muted.
     void ResumePassthrough();
@@ -129,6 +131,8 @@ class TunerControl : public QObject {
     SMixer* VolumeMixer(std::string& line);
     bool TunerLineConfigured() const;
     void StartPassthrough();
+    void StopPassthrough();
+    void PassthroughFailed(const QString& reason);
 
     SettingsRecords& settings_;
     bool debugDisplay_;

@@ -171,12 +171,8 @@ bool SStreamWaveOut::Play() {
     const WaveDeviceChoice choice =
         ChooseWaveDevice(WaveDirection::kOutput, deviceName_, NameMatch::kIgnoreCase);
     deviceNumber_ = choice.number;
-    device_ = WaveDevice::Open(WaveDirection::kOutput, choice.name, outputFormat_, &DeviceCallback,
-                               this, kWaveOpenMapped);
-    if (!device_) {
-        device_ = WaveDevice::Open(WaveDirection::kOutput, choice.name, outputFormat_,
-                                   &DeviceCallback, this, kWaveOpenPlain);
-    }
+    device_ = WaveDevice::OpenMappedOrPlain(WaveDirection::kOutput, choice.name, outputFormat_,
+                                            &DeviceCallback, this);
     if (!device_) {
         return false;
     }

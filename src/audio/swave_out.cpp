@@ -80,12 +80,8 @@ bool SWaveOut::Play() {
         ChooseWaveDevice(WaveDirection::kOutput, deviceName_, NameMatch::kIgnoreCase);
     deviceNumber_ = choice.number;
     const WaveFormat format = recFile_->Format();
-    device_ = WaveDevice::Open(WaveDirection::kOutput, choice.name, format, &DeviceCallback, this,
-                               kWaveOpenMapped);
-    if (!device_) {
-        device_ = WaveDevice::Open(WaveDirection::kOutput, choice.name, format, &DeviceCallback,
-                                   this, kWaveOpenPlain);
-    }
+    device_ = WaveDevice::OpenMappedOrPlain(WaveDirection::kOutput, choice.name, format,
+                                            &DeviceCallback, this);
     if (!device_) {
         return false;
     }

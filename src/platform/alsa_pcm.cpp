@@ -30,24 +30,30 @@ struct PendingOpen {
     snd_pcm_t* pcm = nullptr;
 };
 
-// snd_pcm_open, but it gives up after kWaveOpenTimeoutMs with -ETIMEDOUT.
-// The open itself cannot be interrupted: its thread goes on alone and closes
-// what it opened once the open returns.
-int OpenWithTimeout(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t stream, int mode) {
+}  // namespace
+
+int OpenPcmWithTimeout(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t stream, int mode,
+                       PcmSetUp setUp) {
     auto pending = std::make_shared<PendingOpen>();
-    std::thread([pending, name, stream, mode] {
+    std::thread([pending, name, stream, mode, setUp = std::move(setUp)] {
         snd_pcm_t* opened = nullptr;
-        const int error = snd_pcm_open(&opened, name.c_str(), stream, mode);
+        int error = snd_pcm_open(&opened, name.c_str(), stream, mode);
+        if (error >= 0 && setUp) {
+            error = setUp(opened);
+            if (error != 0) {
+                snd_pcm_close(opened);
+            }
+        }
         std::lock_guard lock(pending->mutex);
         if (pending->abandoned) {
-            if (error >= 0) {
+            if (error == 0) {
                 snd_pcm_close(opened);
             }
             gOpensNotAnswering.fetch_sub(1);
             return;
         }
         pending->error = error;
-        pending->pcm = opened;
+        pending->pcm = error == 0 ? opened : nullptr;
         pending->finished = true;
         pending->done.notify_all();
     }).detach();
@@ -62,7 +68,7 @@ int OpenWithTimeout(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t s
     return pending->error;
 }
 
-int ResultOfOpenError(int error) {
+int WaveResultOfOpenError(int error) {
     switch (-error) {
         case ETIMEDOUT:
             return kWaveNotAnswering;
@@ -80,6 +86,8 @@ int ResultOfOpenError(int error) {
             return kWaveError;
     }
 }
+
+namespace {
 
 std::optional<snd_pcm_format_t> SampleFormat(const WaveFormat& format) {
     if (format.formatTag != WaveFormat::kTagPcm || format.channels == 0 ||
@@ -176,15 +184,17 @@ std::unique_ptr<AlsaPcm> AlsaPcm::Open(WaveDirection direction, const std::strin
     snd_pcm_t* pcm = nullptr;
     const snd_pcm_stream_t stream =
         direction == WaveDirection::kInput ? SND_PCM_STREAM_CAPTURE : SND_PCM_STREAM_PLAYBACK;
-    const int openError = OpenWithTimeout(&pcm, name, stream, mode);
-    if (openError < 0) {
-        code = ResultOfOpenError(openError);
-        return nullptr;
-    }
-    snd_pcm_uframes_t periodFrames = 0;
-    code = Configure(pcm, direction, format, *sampleFormat, mapped, &periodFrames);
-    if (code != kWaveOk) {
-        snd_pcm_close(pcm);
+    // Set up within the open's time-out: a playback device behind ALSA's
+    // file plugin opens its file only now, and a named pipe without a
+    // reader does not let that return.
+    auto periodFrames = std::make_shared<snd_pcm_uframes_t>(0);
+    const int openError = OpenPcmWithTimeout(
+        &pcm, name, stream, mode,
+        [direction, format, sampleFormat = *sampleFormat, mapped, periodFrames](snd_pcm_t* opened) {
+            return Configure(opened, direction, format, sampleFormat, mapped, periodFrames.get());
+        });
+    if (openError != 0) {
+        code = openError < 0 ? WaveResultOfOpenError(openError) : openError;
         return nullptr;
     }
     const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -195,7 +205,7 @@ std::unique_ptr<AlsaPcm> AlsaPcm::Open(WaveDirection direction, const std::strin
     }
     code = kWaveOk;
     return std::unique_ptr<AlsaPcm>(new AlsaPcm(pcm, direction, name, format.blockAlign,
-                                                periodFrames, callback, instance, wakeFd));
+                                                *periodFrames, callback, instance, wakeFd));
 }
 
 AlsaPcm::AlsaPcm(snd_pcm_t* pcm, WaveDirection direction, std::string name, unsigned frameBytes,

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +15,22 @@
 
 #include "platform/wave_device.h"
 #include "platform/wave_engine.h"
+
+// Sets up a PCM just opened: 0 when it is ready, any other value fails the
+// open with that value (the PCM is closed then).
+using PcmSetUp = std::function<int(snd_pcm_t* pcm)>;
+
+// snd_pcm_open followed by the set-up, on a thread of its own; it gives up
+// after kWaveOpenTimeoutMs with -ETIMEDOUT. The open cannot be interrupted:
+// its thread goes on alone and closes what it opened once it returns
+// (counted by WaveOpensNotAnswering until then), so the set-up must own
+// everything it uses. Otherwise the negative errno of the open, the set-up's
+// value, or 0 with the ready PCM in *pcm.
+int OpenPcmWithTimeout(snd_pcm_t** pcm, const std::string& name, snd_pcm_stream_t stream, int mode,
+                       PcmSetUp setUp = {});
+// The wave result code for a negative errno of that open (kWaveNotAnswering
+// for -ETIMEDOUT).
+int WaveResultOfOpenError(int error);
 
 // The engine behind WaveDevice: one ALSA PCM in non-blocking mode and an I/O
 // thread that moves data between it and the queued buffers.

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/alsa_pcm.h"
+
 namespace {
 
 constexpr unsigned kLatencyUs = 200000;
@@ -22,17 +24,22 @@ bool SdrAudioOut::Start(const std::string& device) {
     if (thread_.joinable()) {
         return true;
     }
+    // A device that does not answer is given up after the wave devices'
+    // time-out.
     snd_pcm_t* pcm = nullptr;
-    int result = snd_pcm_open(&pcm, device.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
-    if (result >= 0) {
-        result = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
-                                    kSdrAudioRate, 1, kLatencyUs);
-        if (result < 0) {
-            snd_pcm_close(pcm);
-        }
-    }
+    const int result = OpenPcmWithTimeout(
+        &pcm, device, SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK, [](snd_pcm_t* opened) {
+            const int error =
+                snd_pcm_set_params(opened, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
+                                   kSdrAudioRate, 1, kLatencyUs);
+            return error < 0 ? -error : 0;
+        });
     if (result < 0) {
-        error_ = "cannot play on " + device + ": " + snd_strerror(result);
+        error_ = WaveOpenFailureText(device, WaveResultOfOpenError(result));
+        return false;
+    }
+    if (result > 0) {
+        error_ = "cannot play on " + device + ": " + snd_strerror(-result);
         return false;
     }
     error_.clear();

@@ -23,7 +23,8 @@ class SdrAudioOut final : private SdrAudioListener {
 
     // Opens the device (16-bit stereo, ALSA converts where needed) and starts
     // playing. False, with the reason in lastError(), when it cannot be
-    // opened; true when it already plays.
+    // opened or does not answer within kWaveOpenTimeoutMs; true when it
+    // already plays.
     bool Start(const std::string& device);
     void Stop();
     bool playing() const { return thread_.joinable(); }

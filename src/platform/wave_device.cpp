@@ -35,6 +35,22 @@ std::unique_ptr<WaveDevice> WaveDevice::Open(WaveDirection direction, const std:
     return std::unique_ptr<WaveDevice>(new WaveDevice(std::move(pcm)));
 }
 
+std::unique_ptr<WaveDevice> WaveDevice::OpenMappedOrPlain(WaveDirection direction,
+                                                          const std::string& name,
+                                                          const WaveFormat& format,
+                                                          WaveCallback callback, void* instance,
+                                                          int* result) {
+    int code = kWaveOk;
+    auto device = Open(direction, name, format, callback, instance, kWaveOpenMapped, &code);
+    if (!device && code != kWaveNotAnswering) {
+        device = Open(direction, name, format, callback, instance, kWaveOpenPlain, &code);
+    }
+    if (result != nullptr) {
+        *result = code;
+    }
+    return device;
+}
+
 WaveDevice::WaveDevice(std::unique_ptr<WaveEngine> pcm) : pcm_(std::move(pcm)) {}
 
 WaveDevice::~WaveDevice() = default;

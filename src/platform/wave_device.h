@@ -112,6 +112,13 @@ class WaveDevice {
     static std::unique_ptr<WaveDevice> Open(WaveDirection direction, const std::string& name,
                                             const WaveFormat& format, WaveCallback callback,
                                             void* instance, unsigned flags, int* result = nullptr);
+    // Open with kWaveOpenMapped, then, when that fails, plain; a device that
+    // did not answer is not asked a second time.
+    static std::unique_ptr<WaveDevice> OpenMappedOrPlain(WaveDirection direction,
+                                                         const std::string& name,
+                                                         const WaveFormat& format,
+                                                         WaveCallback callback, void* instance,
+                                                         int* result = nullptr);
     // Resets the device (every queued buffer comes back done) and closes it.
     ~WaveDevice();
     WaveDevice(const WaveDevice&) = delete;

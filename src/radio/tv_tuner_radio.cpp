@@ -12,6 +12,9 @@ STvDM::STvDM(QString deviceName, bool radioMode, bool quiet, QString outputDevic
       outputDevice(std::move(outputDevice)),
       radioMode_(radioMode),
       quiet_(quiet),
+      passthrough([](const std::string& reason) {
+          LogWarning("tuner sound not played: %s", reason.c_str());
+      }),
       v4l2_(v4l2),
       clock_(clock) {}
 
@@ -61,10 +64,9 @@ void STvDM::Build() {
     }
 
     const QString capture = v4l2_.AlsaCaptureDevice(node);
-    if (!capture.isEmpty() &&
-        !passthrough.Start(capture.toStdString(), PlaybackDevice().toStdString())) {
-        LogWarning("tuner sound %s not played: %s", qPrintable(capture),
-                   passthrough.lastError().c_str());
+    if (!capture.isEmpty()) {
+        // Opens beside this thread; a failure is logged when it comes.
+        passthrough.Start(capture.toStdString(), PlaybackDevice().toStdString());
     }
 
     directMode_ = tuner->FrequencyHz().has_value() && tuner->SetFrequencyHz(kFirstFrequencyHz);

@@ -45,7 +45,8 @@ class STvDM : public SRadio {
     bool quiet() const { return quiet_; }
     bool open() const { return tuner != nullptr; }
     bool directMode() const { return directMode_; }
-    // The card's sound is being played through the output.
+    // The card's sound is being played through the output (or its devices
+    // are being opened).
     bool audioRunning() const { return passthrough.running(); }
     // The ALSA playback device the card's sound goes to.
     QString PlaybackDevice() const;

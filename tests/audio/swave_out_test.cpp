@@ -105,13 +105,25 @@ TEST_F(SWaveOutTest, StopThenPlayGoesOnFromTheLastBufferHeard) {
     EXPECT_EQ(reader.Sessions()[1], signal.mid(heard));
 }
 
-TEST_F(SWaveOutTest, DeviceThatCannotBeOpenedRefusesToPlay) {
-    SWaveOut player(nullptr, MakeWave(TestSignal(kFifthOfCd)), AlsaTestDevices::kMissing);
-    EXPECT_TRUE(player.IsOpen());
-    EXPECT_FALSE(player.Play());
-    EXPECT_FALSE(player.IsPlaying());
-    EXPECT_EQ(player.GetPosition(), 0);
-    EXPECT_TRUE(player.Stop());
+TEST_F(SWaveOutTest, DeviceThatCannotBeOpenedOrDoesNotAnswerRefusesToPlay) {
+    // The paced device's set-up waits for a reader of its pipe; there is none.
+    for (const char* device : {AlsaTestDevices::kMissing, AlsaTestDevices::kPacedPlayback}) {
+        SWaveOut player(nullptr, MakeWave(TestSignal(kFifthOfCd)), device);
+        EXPECT_TRUE(player.IsOpen());
+        const auto begin = std::chrono::steady_clock::now();
+        EXPECT_FALSE(player.Play()) << device;
+        EXPECT_LT(std::chrono::steady_clock::now() - begin,
+                  std::chrono::milliseconds(kWaveOpenTimeoutMs + 1000))
+            << device << " is asked once";
+        EXPECT_FALSE(player.IsPlaying());
+        EXPECT_EQ(player.GetPosition(), 0);
+        EXPECT_TRUE(player.Stop());
+    }
+    EXPECT_EQ(WaveOpensNotAnswering(), 1);
+    const int reader =
+        open(devices.Path("paced.fifo").toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(WaitUntil([] { return WaveOpensNotAnswering() == 0; }));
+    close(reader);
 }
 
 TEST_F(SWaveOutTest, EmptyFileReportsProgressSoThatItsOwnerSeesTheEnd) {

@@ -207,6 +207,8 @@ TEST_F(TvTunerRadioTest, TheCardsSoundPlaysThroughTheConfiguredOutputWhileUnmute
         ASSERT_TRUE(WaitForOutput([&] { return devices.PlaybackOutput(); }, sound.size()));
         radio->SetMute(true);
         EXPECT_FALSE(radio->audioRunning());
+        // The devices close on the copy's own thread.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const qsizetype played = devices.PlaybackOutput().size();
         EXPECT_EQ(devices.PlaybackOutput().left(sound.size()), sound);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -221,6 +223,10 @@ TEST_F(TvTunerRadioTest, TheCardsSoundPlaysThroughTheConfiguredOutputWhileUnmute
     // An output that cannot be opened costs the sound, not the tuning.
     auto radio = Make("USB FM", "no_such_device");
     radio->SetMute(false);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (radio->audioRunning() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     EXPECT_FALSE(radio->audioRunning());
     EXPECT_TRUE(radio->directMode());
     EXPECT_TRUE(messages.calls().empty());
