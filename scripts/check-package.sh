@@ -14,6 +14,7 @@ echo "package: $deb"
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for path in ./usr/bin/plumora \
+            ./usr/lib/plumora/plumora_ffmpeg.so \
             ./usr/share/applications/$id.desktop \
             ./usr/share/metainfo/$id.metainfo.xml \
             ./usr/share/icons/hicolor/scalable/apps/$id.svg \
@@ -28,7 +29,7 @@ if grep -E '\.(a|h)$|/test_|vendor/.+\.dll' <<< "$contents"; then
 fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6core6 libqt6widgets6 libqt6dbus6 libasound2; do
+for lib in libqt6core6 libqt6widgets6 libqt6dbus6 libasound2 libavcodec; do
   grep -q "$lib" <<< "$depends" || fail "Depends lacks $lib: $depends"
 done
 

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSessionManager>
+#include <QTimer>
 
 #include "app/desktop_bus_wiring.h"
 #include "app/frame.h"
@@ -72,6 +73,22 @@ int App::Run() {
         qWarning("Plumora: cannot listen for other starts of the program");
     }
 
+    // At a session's end nobody may be there to answer a question; a quit
+    // that comes without a close still ends the recording first.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
+                     [this](QSessionManager&) {
+                         SaveSettings();
+                         frame_->SessionEnding();
+                     });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
+                     [this] { frame_->EndBeforeQuit(); });
+
+    frame_->show();
+    QTimer::singleShot(0, frame_.get(), [this] { StartServices(); });
+    return QApplication::exec();
+}
+
+void App::StartServices() {
     // Media keys, the desktop's media controls and scripts reach the program
     // on the session bus; without one it runs as it does anyway.
     DesktopBus::Hooks hooks = FrameHooks(*frame_, settings_);
@@ -95,24 +112,16 @@ int App::Run() {
                          &DesktopNotifier::OnRecordingLimited);
     }
 
-    // At a session's end nobody may be there to answer a question; a quit
-    // that comes without a close still ends the recording first.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, frame_.get(),
-                     [this](QSessionManager&) {
-                         SaveSettings();
-                         frame_->SessionEnding();
-                     });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, frame_.get(),
-                     [this] { frame_->EndBeforeQuit(); });
-
     // This process owns the instance lock: recordings a killed run left
     // unfinished are completed beside the window.
     repair_ = std::make_unique<StartupRepair>(settings_.files.defaultDirectory,
                                               settings_.formats.mp3EnableTag);
     repair_->Start();
 
-    frame_->show();
-    return QApplication::exec();
+    servicesStarted_ = true;
+    if (startActionsWanted_) {
+        ApplyStartActions();
+    }
 }
 
 void App::WatchSleep(RecordControl& records) {
@@ -145,6 +154,12 @@ bool App::TakeMinimizedStart() {
 }
 
 void App::ApplyStartActions() {
+    // A recording asked for on the command line is announced and keeps the
+    // computer awake like any other.
+    if (!servicesStarted_) {
+        startActionsWanted_ = true;
+        return;
+    }
     if (startActionsApplied_) {
         return;
     }

@@ -46,7 +46,8 @@ class App {
     // The minimized-start flag, cleared once it is asked for.
     bool TakeMinimizedStart();
 
-    // Posts the actions of this start's own command line to the panels, once.
+    // Posts the actions of this start's own command line to the panels, once,
+    // as soon as the services of StartServices run.
     void ApplyStartActions();
 
     // Saves all settings to both hives, with the window position.
@@ -56,6 +57,10 @@ class App {
     // Queues the block for the radio panel and posts it the message that
     // applies it; every block is applied once, in the order they came.
     void AcceptActions(const ActionBlock& block);
+    // What the first frame does not need, posted after the window is shown:
+    // the desktop bus, notifications, the sleep lock and the repair of
+    // recordings a killed run left unfinished.
+    void StartServices();
     void WatchSleep(RecordControl& records);
     // Shows the window, with the activation token of the request.
     void BringToFront(const QByteArray& activationToken);
@@ -67,6 +72,8 @@ class App {
     bool debugDisplay_;
     bool minimizedStart_;
     bool startActionsApplied_ = false;
+    bool startActionsWanted_ = false;
+    bool servicesStarted_ = false;
     HelpPages help_;
     std::unique_ptr<RecentRecordings> recent_;
     SettingsRecords settings_;

@@ -34,13 +34,16 @@ DynamicLibrary::~DynamicLibrary() {
 }
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      path_(std::move(other.path_)),
+      error_(std::move(other.error_)) {}
 
 DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
     if (this != &other) {
         Unload();
         handle_ = std::exchange(other.handle_, nullptr);
         path_ = std::move(other.path_);
+        error_ = std::move(other.error_);
     }
     return *this;
 }
@@ -48,12 +51,16 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
 bool DynamicLibrary::Load(const QString& absolutePath) {
     Unload();
     if (absolutePath.isEmpty() || !QDir::isAbsolutePath(absolutePath)) {
+        error_ = QStringLiteral("not an absolute path: %1").arg(absolutePath);
         return false;
     }
     const QByteArray file = QFile::encodeName(absolutePath);
     handle_ = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ != nullptr) {
         path_ = absolutePath;
+    } else {
+        const char* reason = dlerror();
+        error_ = reason != nullptr ? QString::fromLocal8Bit(reason) : QString();
     }
     return handle_ != nullptr;
 }
@@ -64,6 +71,7 @@ void DynamicLibrary::Unload() {
         handle_ = nullptr;
     }
     path_.clear();
+    error_.clear();
 }
 
 void* DynamicLibrary::Symbol(const char* name) const {
@@ -77,6 +85,11 @@ void* DynamicLibrary::Symbol(const char* name) const {
     return plain.empty() ? nullptr : dlsym(handle_, plain.c_str());
 }
 
+QString ProgramModuleDirectory() {
+    const QString executableDir = ExecutableDirectory();
+    return executableDir.isEmpty() ? QString() : QDir::cleanPath(executableDir + "/../lib/plumora");
+}
+
 QStringList VendorModuleDirectories() {
     const QString overridden = qEnvironmentVariable(kVendorDirVariable);
     if (!overridden.isEmpty()) {
@@ -88,8 +101,7 @@ QStringList VendorModuleDirectories() {
     if (executableDir.isEmpty()) {
         return {};
     }
-    return {QDir::cleanPath(executableDir + "/../lib/plumora/vendor"),
-            QDir::cleanPath(executableDir + "/vendor")};
+    return {ProgramModuleDirectory() + "/vendor", QDir::cleanPath(executableDir + "/vendor")};
 }
 
 QString VendorModuleDirectoryText() {

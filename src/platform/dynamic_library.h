@@ -20,6 +20,8 @@ class DynamicLibrary {
     void Unload();
     bool loaded() const { return handle_ != nullptr; }
     const QString& path() const { return path_; }
+    // Why the last Load failed (the loader's own words); empty after success.
+    const QString& error() const { return error_; }
 
     // Address of an exported function; nullptr when it is missing or nothing
     // is loaded. A name decorated as "_Name@N" (argument bytes after the @),
@@ -35,7 +37,14 @@ class DynamicLibrary {
   private:
     void* handle_ = nullptr;
     QString path_;
+    QString error_;
 };
+
+// The folder of the program's own modules: <prefix>/lib/plumora, prefix
+// being the folder above the executable's folder (so in the build tree the
+// program, the tests and the benchmarks share one); empty when the
+// executable cannot be found.
+QString ProgramModuleDirectory();
 
 // Environment variable that replaces the vendor module folders by one
 // folder of its own (absolute paths only).

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QtEndian>
 #include <map>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr int kHeaderSize = 16;
 constexpr int kClientTimeoutMs = 5000;
-// How often a server checks that it still listens.
+// How often a closed server tries to listen again.
 constexpr int kListenCheckMs = 500;
 
 QByteArray EncodeRequest(const LocalMessage& m) {
@@ -145,12 +146,32 @@ LocalMessageServer::LocalMessageServer(QString name, Handler handler, QObject* p
     : QObject(parent),
       name_(std::move(name)),
       handler_(std::move(handler)),
-      server_(new QLocalServer(this)) {
+      server_(new QLocalServer(this)),
+      retry_(new QTimer(this)) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &LocalMessageServer::Accept);
-    auto* watch = new QTimer(this);
-    connect(watch, &QTimer::timeout, this, &LocalMessageServer::ListenAgainIfClosed);
-    watch->start(kListenCheckMs);
+    retry_->setInterval(kListenCheckMs);
+    connect(retry_, &QTimer::timeout, this, &LocalMessageServer::ListenAgainIfClosed);
+}
+
+void LocalMessageServer::WatchListening() {
+    // The server closes itself, without a word, only when accepting a
+    // connection fails, which happens when its socket notifier fires; so it
+    // is looked at after each of those instead of by waking up all the time.
+    auto* notifier = server_->findChild<QSocketNotifier*>();
+    if (notifier == nullptr) {
+        pollAlways_ = true;
+        retry_->start();
+        return;
+    }
+    connect(
+        notifier, &QSocketNotifier::activated, this,
+        [this] {
+            if (wanted_ && !server_->isListening()) {
+                retry_->start();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 LocalMessageServer::~LocalMessageServer() {
@@ -169,6 +190,9 @@ bool LocalMessageServer::Listen() {
     }
     QLocalServer::removeServer(path);
     wanted_ = server_->listen(path);
+    if (wanted_) {
+        WatchListening();
+    }
     return wanted_;
 }
 
@@ -178,6 +202,9 @@ bool LocalMessageServer::IsListening() const {
 
 void LocalMessageServer::ListenAgainIfClosed() {
     if (!wanted_ || server_->isListening()) {
+        if (!pollAlways_) {
+            retry_->stop();
+        }
         return;
     }
     const QString path = LocalSocketPath(name_);
@@ -187,6 +214,10 @@ void LocalMessageServer::ListenAgainIfClosed() {
     QLocalServer::removeServer(path);
     if (server_->listen(path)) {
         qWarning("Listening again on %s", qPrintable(path));
+        if (!pollAlways_) {
+            retry_->stop();
+        }
+        WatchListening();
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <optional>
 
@@ -69,9 +70,14 @@ class LocalMessageServer : public QObject {
     void Accept();
     void Read(QLocalSocket* socket);
     void ListenAgainIfClosed();
+    void WatchListening();
 
     QString name_;
     Handler handler_;
     QLocalServer* server_;
+    // Runs only while the server is closed against our will (or always,
+    // where the closing cannot be seen).
+    QTimer* retry_;
+    bool pollAlways_ = false;
     bool wanted_ = false;
 };

@@ -14,6 +14,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 
 expected=(
   bin/plumora
+  lib/plumora/plumora_ffmpeg.so
   share/applications/$id.desktop
   share/metainfo/$id.metainfo.xml
   share/icons/hicolor/scalable/apps/$id.svg
@@ -39,6 +40,14 @@ fi
 [ -d "$prefix/lib/plumora/vendor" ] || fail "no vendor module folder"
 
 [ -x "$prefix/bin/plumora" ] || fail "program not executable"
+# The codecs come with their module, loaded on first use, not with the program.
+nm -D --defined-only "$prefix/lib/plumora/plumora_ffmpeg.so" | grep -qw plumora_codec_engine ||
+  fail "codec module lacks its entry point"
+readelf -d "$prefix/lib/plumora/plumora_ffmpeg.so" | grep -q 'NEEDED.*libavcodec' ||
+  fail "codec module does not use libavcodec"
+if readelf -d "$prefix/bin/plumora" | grep -q 'NEEDED.*libavcodec'; then
+  fail "the program itself loads libavcodec at start"
+fi
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" > /dev/null ||
   fail "metainfo"

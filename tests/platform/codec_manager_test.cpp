@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
+#include "platform/codec_engine.h"
 #include "platform/codec_manager.h"
 #include "platform/codec_stream.h"
 
@@ -444,3 +447,40 @@ TEST(CodecStreamTest, DamagedMp3DecodesAroundTheDamage) {
 }
 
 }  // namespace
+
+namespace {
+
+bool Mapped(const char* library) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+
+}  // namespace
+
+// The codec libraries come with the codec module on the first compressed
+// format, not with the program or a PCM conversion. A fresh process of the
+// test program tells (exit code: 1 loaded too early, 2 nothing loaded, 4 the
+// module failed).
+TEST(CodecEngineTest, LoadsCodecLibrariesOnFirstUse) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            int failed = 0;
+            auto pcm =
+                CodecStream::Open(WaveFormat::Pcm(2, 22050, 16), WaveFormat::Pcm(2, 22050, 8));
+            QByteArray out;
+            if (pcm == nullptr || pcm->Convert("\x01\x02\x03\x04", 4, 0, out) != codec::kResultOk ||
+                Mapped("libavcodec") || Mapped(codec::kCodecModuleFile)) {
+                failed |= 1;
+            }
+            if (!codec::TagPossible(codec::kTagMpegLayer3) || !Mapped("libavcodec") ||
+                !Mapped(codec::kCodecModuleFile)) {
+                failed |= 2;
+            }
+            if (!codec::EngineError().isEmpty()) {
+                failed |= 4;
+            }
+            std::_Exit(failed);
+        },
+        testing::ExitedWithCode(0), "");
+}
