@@ -1,8 +1,16 @@
 #pragma once
 
+#include <xcb/xcb.h>
+
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 // An X server of the test's own (Xvfb on a display it picks), ended with
 // the object; not running when Xvfb is not installed.
@@ -35,4 +43,124 @@ class VirtualXServer {
   private:
     QProcess server_;
     QByteArray display_;
+};
+
+// A client of an X server that sees what is sent to the root window, as the
+// window manager and the launcher's feedback do.
+class RootWindowWatch {
+  public:
+    explicit RootWindowWatch(const QByteArray& display)
+        : connection_(xcb_connect(display.constData(), nullptr)) {
+        if (xcb_connection_has_error(connection_)) {
+            return;
+        }
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_generic_error_t* error = xcb_request_check(
+            connection_,
+            xcb_change_window_attributes_checked(connection_, root_, XCB_CW_EVENT_MASK, &mask));
+        watching_ = error == nullptr;
+        std::free(error);
+    }
+    ~RootWindowWatch() { xcb_disconnect(connection_); }
+    RootWindowWatch(const RootWindowWatch&) = delete;
+    RootWindowWatch& operator=(const RootWindowWatch&) = delete;
+
+    bool watching() const { return watching_; }
+    xcb_connection_t* connection() const { return connection_; }
+    xcb_window_t root() const { return root_; }
+
+    xcb_atom_t Atom(const char* name) const {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection_,
+            xcb_intern_atom(connection_, 0, static_cast<uint16_t>(std::strlen(name)), name),
+            nullptr);
+        const xcb_atom_t atom = reply ? reply->atom : 0;
+        std::free(reply);
+        return atom;
+    }
+
+    // The client messages of the type seen so far, after waiting (with the
+    // event loop running) until there are `count` of them or 20 s passed.
+    std::vector<xcb_client_message_event_t> Messages(const char* type, size_t count) {
+        const xcb_atom_t atom = Atom(type);
+        auto ofType = [&] {
+            std::vector<xcb_client_message_event_t> found;
+            for (const auto& message : messages_) {
+                if (message.type == atom) {
+                    found.push_back(message);
+                }
+            }
+            return found;
+        };
+        (void)QTest::qWaitFor(
+            [&] {
+                Read();
+                return ofType().size() >= count;
+            },
+            20000);
+        return ofType();
+    }
+
+    // The startup-notification messages seen so far, each put together from
+    // its pieces from one window, waiting as Messages does.
+    QByteArrayList StartupMessages(qsizetype count) {
+        const xcb_atom_t begin = Atom("_NET_STARTUP_INFO_BEGIN");
+        const xcb_atom_t more = Atom("_NET_STARTUP_INFO");
+        QByteArrayList complete;
+        (void)QTest::qWaitFor(
+            [&] {
+                Read();
+                complete.clear();
+                QByteArray current;
+                xcb_window_t from = XCB_WINDOW_NONE;
+                for (const auto& message : messages_) {
+                    if (message.type == begin) {
+                        current.clear();
+                        from = message.window;
+                    } else if (message.type != more || message.window != from) {
+                        continue;
+                    }
+                    const char* piece = reinterpret_cast<const char*>(message.data.data8);
+                    const auto length = static_cast<qsizetype>(strnlen(piece, 20));
+                    current.append(piece, length);
+                    if (length < 20) {
+                        complete << current;
+                        from = XCB_WINDOW_NONE;
+                    }
+                }
+                return complete.size() >= count;
+            },
+            20000);
+        return complete;
+    }
+
+    QByteArray Property(xcb_window_t window, const char* name) const {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            connection_,
+            xcb_get_property(connection_, 0, window, Atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+            nullptr);
+        QByteArray value;
+        if (reply) {
+            value = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
+                               xcb_get_property_value_length(reply));
+        }
+        std::free(reply);
+        return value;
+    }
+
+  private:
+    void Read() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
+                messages_.push_back(*reinterpret_cast<xcb_client_message_event_t*>(event));
+            }
+            std::free(event);
+        }
+    }
+
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    bool watching_ = false;
+    std::vector<xcb_client_message_event_t> messages_;
 };
