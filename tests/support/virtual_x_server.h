@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -46,7 +45,9 @@ class VirtualXServer {
 };
 
 // A client of an X server that sees what is sent to the root window, as the
-// window manager and the launcher's feedback do.
+// window manager and the launcher's feedback do: activation requests, and
+// startup-notification messages put together from their pieces from one
+// window.
 class RootWindowWatch {
   public:
     explicit RootWindowWatch(const QByteArray& display)
@@ -67,8 +68,21 @@ class RootWindowWatch {
     RootWindowWatch& operator=(const RootWindowWatch&) = delete;
 
     bool watching() const { return watching_; }
-    xcb_connection_t* connection() const { return connection_; }
     xcb_window_t root() const { return root_; }
+    const std::vector<xcb_client_message_event_t>& activations() const { return activations_; }
+    const QByteArrayList& startupMessages() const { return startupMessages_; }
+
+    // Waits (the event loop running, at most 20 s) until so many of each
+    // have come.
+    bool Seen(size_t activations, qsizetype startupMessages) {
+        return QTest::qWaitFor(
+            [&] {
+                Read();
+                return activations_.size() >= activations &&
+                       startupMessages_.size() >= startupMessages;
+            },
+            20000);
+    }
 
     xcb_atom_t Atom(const char* name) const {
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
@@ -78,61 +92,6 @@ class RootWindowWatch {
         const xcb_atom_t atom = reply ? reply->atom : 0;
         std::free(reply);
         return atom;
-    }
-
-    // The client messages of the type seen so far, after waiting (with the
-    // event loop running) until there are `count` of them or 20 s passed.
-    std::vector<xcb_client_message_event_t> Messages(const char* type, size_t count) {
-        const xcb_atom_t atom = Atom(type);
-        auto ofType = [&] {
-            std::vector<xcb_client_message_event_t> found;
-            for (const auto& message : messages_) {
-                if (message.type == atom) {
-                    found.push_back(message);
-                }
-            }
-            return found;
-        };
-        (void)QTest::qWaitFor(
-            [&] {
-                Read();
-                return ofType().size() >= count;
-            },
-            20000);
-        return ofType();
-    }
-
-    // The startup-notification messages seen so far, each put together from
-    // its pieces from one window, waiting as Messages does.
-    QByteArrayList StartupMessages(qsizetype count) {
-        const xcb_atom_t begin = Atom("_NET_STARTUP_INFO_BEGIN");
-        const xcb_atom_t more = Atom("_NET_STARTUP_INFO");
-        QByteArrayList complete;
-        (void)QTest::qWaitFor(
-            [&] {
-                Read();
-                complete.clear();
-                QByteArray current;
-                xcb_window_t from = XCB_WINDOW_NONE;
-                for (const auto& message : messages_) {
-                    if (message.type == begin) {
-                        current.clear();
-                        from = message.window;
-                    } else if (message.type != more || message.window != from) {
-                        continue;
-                    }
-                    const char* piece = reinterpret_cast<const char*>(message.data.data8);
-                    const auto length = static_cast<qsizetype>(strnlen(piece, 20));
-                    current.append(piece, length);
-                    if (length < 20) {
-                        complete << current;
-                        from = XCB_WINDOW_NONE;
-                    }
-                }
-                return complete.size() >= count;
-            },
-            20000);
-        return complete;
     }
 
     QByteArray Property(xcb_window_t window, const char* name) const {
@@ -152,8 +111,22 @@ class RootWindowWatch {
   private:
     void Read() {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
-                messages_.push_back(*reinterpret_cast<xcb_client_message_event_t*>(event));
+            const auto* m = reinterpret_cast<xcb_client_message_event_t*>(event);
+            if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+            } else if (m->type == activeWindow_) {
+                activations_.push_back(*m);
+            } else if (m->type == begin_ || (m->type == more_ && m->window == from_)) {
+                if (m->type == begin_) {
+                    message_.clear();
+                    from_ = m->window;
+                }
+                const char* piece = reinterpret_cast<const char*>(m->data.data8);
+                const auto length = static_cast<qsizetype>(strnlen(piece, 20));
+                message_.append(piece, length);
+                if (length < 20) {
+                    startupMessages_ << message_;
+                    from_ = XCB_WINDOW_NONE;
+                }
             }
             std::free(event);
         }
@@ -162,5 +135,11 @@ class RootWindowWatch {
     xcb_connection_t* connection_;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     bool watching_ = false;
-    std::vector<xcb_client_message_event_t> messages_;
+    const xcb_atom_t activeWindow_ = Atom("_NET_ACTIVE_WINDOW");
+    const xcb_atom_t begin_ = Atom("_NET_STARTUP_INFO_BEGIN");
+    const xcb_atom_t more_ = Atom("_NET_STARTUP_INFO");
+    std::vector<xcb_client_message_event_t> activations_;
+    QByteArrayList startupMessages_;
+    QByteArray message_;
+    xcb_window_t from_ = XCB_WINDOW_NONE;
 };
