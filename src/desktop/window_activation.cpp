@@ -19,9 +19,8 @@ QByteArray& WaitingX11Token() {
     return token;
 }
 
-// Sends the activation request and the end of the launch feedback once the
-// window is on the screen (a hidden window is mapped by the window manager
-// after the show), then goes.
+// Sends the activation request and the end of the launch feedback once a
+// hidden window that is being shown is on the screen, then goes.
 class X11ActivationOnExpose : public QObject {
   public:
     X11ActivationOnExpose(QWindow* window, xcb_connection_t* connection, QByteArray token)
@@ -91,7 +90,9 @@ void ApplyActivationToken(QWindow* window) {
     xcb_connection_t* connection = x11->connection();
     delete WaitingForExpose().data();  // an older request gives way
     MarkX11Window(connection, static_cast<xcb_window_t>(window->winId()), token);
-    if (window->isExposed()) {
+    // A window on another desktop or minimized is not exposed, but the
+    // window manager brings it; a hidden one is mapped by the coming show.
+    if (window->isVisible()) {
         X11ActivationOnExpose::Send(connection, window, token);
     } else {
         xcb_flush(connection);

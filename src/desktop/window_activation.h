@@ -22,6 +22,6 @@ void UseActivationToken(const QByteArray& token);
 // Call when a top-level window is about to be brought to the front: on X11
 // it takes the token given to UseActivationToken, marks the window with it,
 // asks the window manager to activate the window at the launch's time and
-// ends the launch feedback; a window that is not on the screen yet gets the
-// request once it is. Without a waiting token, or elsewhere, nothing.
+// ends the launch feedback; a hidden window, about to be shown, gets the
+// request once it is on the screen. Without a waiting token, or elsewhere, nothing.
 void ApplyActivationToken(QWindow* window);
