@@ -28,6 +28,7 @@
 #include "controls/project_rc_version.h"
 #include "controls/url_opener.h"
 #include "controls/web_addresses.h"
+#include "desktop/window_activation.h"
 #include "platform/clock.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
@@ -365,6 +366,8 @@ void SDIDecFrame::Restore() {
 }
 
 void SDIDecFrame::BringToFront() {
+    winId();  // the window exists before it is marked for the desktop
+    ApplyActivationToken(windowHandle());
     if (isMinimized() || !isVisible()) {
         Restore();
     }

@@ -5,6 +5,11 @@
 
 class QDBusServiceWatcher;
 
+// Whether a tray host is there now: a status notifier watcher on the
+// session bus that has a host, or on X11 the owner of the screen's system
+// tray selection. Asks the bus and the X server, nothing of Qt's tray.
+bool TrayHostPresent();
+
 // Tells when a tray host may have come or gone: the desktop's status
 // notifier watcher appearing on or leaving the session bus, and, while an
 // icon waits for a tray, a look every few seconds for a while after start

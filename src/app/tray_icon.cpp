@@ -6,13 +6,21 @@
 
 #include "app/command_ids.h"
 #include "app/state_icons.h"
+#include "app/tray_host_watcher.h"
 #include "platform/post_message.h"
 #include "platform/window_messages.h"
 
 namespace {
 
+// Qt decides once, when it first makes or asks about a tray icon, whether
+// the icon goes to a status notifier host; a host that comes later would
+// never get it. So Qt is asked only once a host is there.
+bool DesktopTrayAvailable() {
+    return TrayHostPresent() && QSystemTrayIcon::isSystemTrayAvailable();
+}
+
 TrayAvailability& Availability() {
-    static TrayAvailability check = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    static TrayAvailability check = DesktopTrayAvailable;
     return check;
 }
 
@@ -22,9 +30,7 @@ constexpr int kMaxTipLength = 64;
 
 TrayAvailability SetTrayAvailability(TrayAvailability check) {
     TrayAvailability previous = std::move(Availability());
-    Availability() =
-        check ? std::move(check)
-              : TrayAvailability([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
+    Availability() = check ? std::move(check) : TrayAvailability(DesktopTrayAvailable);
     return previous;
 }
 
@@ -52,8 +58,7 @@ TTrayIcon::TTrayIcon(QWidget* owner, std::function<bool()> muted)
     : QObject(owner),
       owner_(owner),
       muted_(std::move(muted)),
-      menu_(std::make_unique<QMenu>("&Tray")),
-      icon_(new QSystemTrayIcon(this)) {
+      menu_(std::make_unique<QMenu>("&Tray")) {
     auto add = [this](unsigned id, const QString& text) {
         QAction* action = menu_->addAction(text);
         action->setData(id);
@@ -66,13 +71,12 @@ TTrayIcon::TTrayIcon(QWidget* owner, std::function<bool()> muted)
     add(cmd::kTrayAbout, "&About...");
     add(cmd::kTrayExit, "E&xit");
     connect(menu_.get(), &QMenu::aboutToShow, this, &TTrayIcon::UpdateMenu);
-
-    icon_->setContextMenu(menu_.get());
-    connect(icon_, &QSystemTrayIcon::activated, this, &TTrayIcon::OnActivated);
 }
 
 TTrayIcon::~TTrayIcon() {
-    icon_->hide();
+    if (icon_ != nullptr) {
+        icon_->hide();
+    }
 }
 
 void TTrayIcon::UpdateMenu() {
@@ -82,13 +86,17 @@ void TTrayIcon::UpdateMenu() {
 
 bool TTrayIcon::SetIcon(int id) {
     iconId_ = id;
-    icon_->setIcon(StateIcon(id));
-    icon_->setToolTip(StateIconTip(id).left(kMaxTipLength));
+    if (icon_ != nullptr) {
+        icon_->setIcon(StateIcon(id));
+        icon_->setToolTip(StateIconTip(id).left(kMaxTipLength));
+    }
     if (added_) {
         return true;
     }
     if (!AddIcon()) {
-        icon_->hide();
+        if (icon_ != nullptr) {
+            icon_->hide();
+        }
         if (!AddIcon()) {
             return false;
         }
@@ -111,6 +119,12 @@ bool TTrayIcon::Refresh() {
 bool TTrayIcon::AddIcon() {
     if (!TrayAvailable()) {
         return false;
+    }
+    if (icon_ == nullptr) {  // made only now: see DesktopTrayAvailable
+        icon_ = new QSystemTrayIcon(StateIcon(iconId_), this);
+        icon_->setToolTip(StateIconTip(iconId_).left(kMaxTipLength));
+        icon_->setContextMenu(menu_.get());
+        connect(icon_, &QSystemTrayIcon::activated, this, &TTrayIcon::OnActivated);
     }
     icon_->show();
     return icon_->isVisible();

@@ -64,7 +64,7 @@ class TTrayIcon : public QObject {
     std::function<bool()> muted_;
     std::unique_ptr<QMenu> menu_;
     QAction* mute_;
-    QSystemTrayIcon* icon_;
+    QSystemTrayIcon* icon_ = nullptr;  // made when a tray is first there
     TrayClickRule clicks_;
     int iconId_ = 0;
     bool added_ = false;

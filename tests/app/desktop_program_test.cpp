@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnectionInterface>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSettings>
 
 #include "app/desktop_bus_wiring.h"
 #include "app/preset_table.h"
@@ -11,6 +14,22 @@
 #include "platform/local_messaging.h"
 #include "support/private_session_bus.h"
 #include "support/scoped_xdg_dirs.h"
+#include "support/virtual_x_server.h"
+
+// A status notifier watcher with a host, as a panel has that starts after
+// the program; it keeps the items that register.
+class FakeTrayWatcher : public QDBusAbstractAdaptor {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+  public:
+    explicit FakeTrayWatcher(QObject* object) : QDBusAbstractAdaptor(object) {}
+    bool hostRegistered() const { return true; }
+    QStringList items;
+
+  public slots:
+    void RegisterStatusNotifierItem(const QString& service) { items << service; }
+};
 
 namespace {
 
@@ -131,4 +150,59 @@ TEST(DesktopBusProgram, RunningProgramIsDrivenOverTheBusAndQuits) {
     EXPECT_EQ(program.exitCode(), 0);
 }
 
+// The real program under X with the tray icon on and -m, before any tray
+// host: a panel that comes later gets the icon. A second start with a launch
+// token then asks, for the window, to be activated at the launch's time and
+// ends the launch feedback.
+using TrayProgramTest = PrivateBusTest;
+
+TEST_F(TrayProgramTest, ALateTrayHostGetsTheIconAndASecondStartActivatesTheWindow) {
+    VirtualXServer x;
+    if (!x.running()) {
+        GTEST_SKIP() << "no Xvfb";
+    }
+    RootWindowWatch desktop(x.display());
+    ASSERT_TRUE(desktop.watching());
+    ScopedXdgDirs dirs;
+    {
+        QSettings user(dirs.userSettingsFile(), QSettings::IniFormat);
+        user.setValue("Vendor", QByteArray(1, 6));  // "<no radio>": no first-run wizard
+        user.setValue("TrayIcon", QByteArray(1, 1));
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    environment.insert("DISPLAY", x.display());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(PLUMORA_EXECUTABLE, {"-m"});
+    ASSERT_TRUE(WaitFor([&] {
+        return client_.interface()->isServiceRegistered("com.quillmoor.Plumora").value();
+    })) << "the program never came onto the bus";
+    QTest::qWait(500);  // it has looked for a tray and found none
+
+    auto* watcher =
+        Offer<FakeTrayWatcher>("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher");
+    ASSERT_NE(watcher, nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !watcher->items.isEmpty(); })) << "the icon never came";
+
+    environment.insert("DESKTOP_STARTUP_ID", "launcher-42_TIME4711");
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(PLUMORA_EXECUTABLE, {});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 0) << "only came to the front";
+    ASSERT_TRUE(desktop.Seen(1, 1));
+    const xcb_client_message_event_t& activation = desktop.activations().front();
+    EXPECT_EQ(activation.data.data32[0], 1u);
+    EXPECT_EQ(activation.data.data32[1], 4711u);
+    EXPECT_EQ(desktop.Property(activation.window, "_NET_STARTUP_ID"), "launcher-42_TIME4711");
+    EXPECT_EQ(desktop.startupMessages().front(), "remove: ID=launcher-42_TIME4711");
+
+    program.terminate();
+    EXPECT_TRUE(program.waitForFinished(30000));
+}
+
 }  // namespace
+
+#include "desktop_program_test.moc"

@@ -4,7 +4,6 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QElapsedTimer>
 #include <QProcess>
 
 #include "desktop/desktop_bus.h"
@@ -30,16 +29,6 @@ class BusSignals : public QObject {
 };
 
 namespace {
-
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return condition();
-}
 
 TEST(PlayerState, StatusFollowsWhatPlaysAndEachRecordingHasItsOwnTrack) {
     struct Case {
@@ -88,13 +77,13 @@ TEST(DesktopBusStart, WithoutABusNothingHappens) {
 
 // The bus objects on a private session bus with hooks that record what
 // they are asked to do; playerctl and gdbus are the clients.
-class DesktopBusTest : public ::testing::Test {
+class DesktopBusTest : public PrivateBusTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(session_.running()) << "dbus-daemon did not start";
-        connection_ = std::make_unique<QDBusConnection>(
-            QDBusConnection::connectToBus(session_.address(), "plumora-test-server"));
-        ASSERT_TRUE(connection_->isConnected());
+        PrivateBusTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
         state_.muted = false;
         state_.frequency = 89.5f;
         state_.station = "Jazz";
@@ -118,12 +107,12 @@ class DesktopBusTest : public ::testing::Test {
         hooks.raise = [this] { ++raised_; };
         hooks.quit = [this] { ++quit_; };
         bus_ = std::make_unique<DesktopBus>(std::move(hooks));
-        ASSERT_TRUE(bus_->Start(*connection_));
+        ASSERT_TRUE(bus_->Start(server_));
     }
 
     void TearDown() override {
         bus_.reset();
-        QDBusConnection::disconnectFromBus("plumora-test-server");
+        PrivateBusTest::TearDown();
     }
 
     QString Playerctl(const QStringList& arguments) {
@@ -142,8 +131,6 @@ class DesktopBusTest : public ::testing::Test {
         return code;
     }
 
-    PrivateSessionBus session_;
-    std::unique_ptr<QDBusConnection> connection_;
     std::unique_ptr<DesktopBus> bus_;
     PlayerState state_;
     std::vector<BusCommand> commands_;
@@ -185,14 +172,12 @@ TEST_F(DesktopBusTest, MediaPlayerShowsTheStationAndPlayPauseTogglesMute) {
 }
 
 TEST_F(DesktopBusTest, ChangesAreAnnouncedWhenToldAndSeeksAsSeeked) {
-    QDBusConnection client =
-        QDBusConnection::connectToBus(session_.address(), "plumora-test-client");
     BusSignals receiver;
-    ASSERT_TRUE(client.connect("", "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
-                               "PropertiesChanged", &receiver,
-                               SLOT(Changed(QString, QVariantMap, QStringList))));
-    ASSERT_TRUE(client.connect("", "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Player",
-                               "Seeked", &receiver, SLOT(Seeked(qlonglong))));
+    ASSERT_TRUE(client_.connect("", "/org/mpris/MediaPlayer2", "org.freedesktop.DBus.Properties",
+                                "PropertiesChanged", &receiver,
+                                SLOT(Changed(QString, QVariantMap, QStringList))));
+    ASSERT_TRUE(client_.connect("", "/org/mpris/MediaPlayer2", "org.mpris.MediaPlayer2.Player",
+                                "Seeked", &receiver, SLOT(Seeked(qlonglong))));
     state_.station = "Rock";
     state_.recording = true;
     bus_->Refresh();
@@ -215,7 +200,6 @@ TEST_F(DesktopBusTest, ChangesAreAnnouncedWhenToldAndSeeksAsSeeked) {
     bus_->AnnounceSeek(state_.positionUs);
     ASSERT_TRUE(WaitFor([&] { return !receiver.seeks.empty(); }));
     EXPECT_EQ(receiver.seeks, std::vector<qlonglong>{1000 * 1000});
-    QDBusConnection::disconnectFromBus("plumora-test-client");
 }
 
 TEST_F(DesktopBusTest, ArchiveRecordingIsTheTrackWithItsPositionAndSeeks) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <QDBusAbstractAdaptor>
-#include <QDBusConnection>
 #include <QDBusMessage>
-#include <QElapsedTimer>
 #include <QVariantMap>
 
 #include "desktop/desktop_notifier.h"
@@ -37,40 +35,12 @@ class FakeNotificationServer : public QDBusAbstractAdaptor {
 
 namespace {
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
-class DesktopNotifierTest : public ::testing::Test {
+class DesktopNotifierTest : public PrivateBusTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(session_.running());
-        server_ = QDBusConnection::connectToBus(session_.address(), "notification-server");
-        client_ = QDBusConnection::connectToBus(session_.address(), "notification-client");
-        ASSERT_TRUE(server_.isConnected() && client_.isConnected());
-    }
-    void TearDown() override {
-        QDBusConnection::disconnectFromBus("notification-server");
-        QDBusConnection::disconnectFromBus("notification-client");
-    }
-
     void StartServer() {
-        fake_ = new FakeNotificationServer(&serverObject_);
-        ASSERT_TRUE(server_.registerObject(DesktopNotifier::kPath, &serverObject_,
-                                           QDBusConnection::ExportAdaptors));
-        ASSERT_TRUE(server_.registerService(DesktopNotifier::kService));
+        fake_ = Offer<FakeNotificationServer>(DesktopNotifier::kService, DesktopNotifier::kPath);
+        ASSERT_NE(fake_, nullptr);
     }
-
-    PrivateSessionBus session_;
-    QDBusConnection server_{QString()};
-    QDBusConnection client_{QString()};
-    QObject serverObject_;
     FakeNotificationServer* fake_ = nullptr;
 };
 

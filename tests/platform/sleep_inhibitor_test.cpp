@@ -2,11 +2,8 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
-#include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
-#include <QElapsedTimer>
 
 #include "platform/login_manager_watch.h"
 #include "platform/sleep_inhibitor.h"
@@ -47,65 +44,45 @@ class FakeLoginManager : public QDBusAbstractAdaptor {
 
 namespace {
 
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
 // True once every copy of the lock's descriptor is closed.
 bool LockReleased(int readEnd) {
     pollfd p{readEnd, POLLIN, 0};
     return poll(&p, 1, 0) == 1 && (p.revents & POLLHUP) != 0;
 }
 
-TEST(SleepInhibitor, HoldsTheLockWhileWantedAndHearsSleepAndResume) {
-    PrivateSessionBus session;
-    ASSERT_TRUE(session.running());
-    QDBusConnection server = QDBusConnection::connectToBus(session.address(), "login-server");
-    QDBusConnection client = QDBusConnection::connectToBus(session.address(), "login-client");
-    {
-        QObject managerObject;
-        auto* manager = new FakeLoginManager(&managerObject);
-        ASSERT_TRUE(server.registerObject(SleepInhibitor::kPath, &managerObject,
-                                          QDBusConnection::ExportAdaptors));
-        ASSERT_TRUE(server.registerService(SleepInhibitor::kService));
+using SleepInhibitorTest = PrivateBusTest;
 
-        SleepInhibitor inhibitor(client);
-        int refusals = 0;
-        QObject::connect(&inhibitor, &SleepInhibitor::refused, [&] { ++refusals; });
-        inhibitor.SetWanted(true);
-        ASSERT_TRUE(WaitFor([&] { return inhibitor.held(); }));
-        EXPECT_EQ(manager->calls, QStringList{"sleep|Plumora|Plumora is recording|block"});
-        EXPECT_FALSE(LockReleased(manager->readEnd));
-        inhibitor.SetWanted(true);  // asks once
-        inhibitor.SetWanted(false);
-        EXPECT_FALSE(inhibitor.held());
-        EXPECT_TRUE(WaitFor([&] { return LockReleased(manager->readEnd); }));
-        EXPECT_EQ(manager->calls.size(), 1);
+TEST_F(SleepInhibitorTest, HoldsTheLockWhileWantedAndHearsSleepAndResume) {
+    auto* manager = Offer<FakeLoginManager>(SleepInhibitor::kService, SleepInhibitor::kPath);
+    ASSERT_NE(manager, nullptr);
+    SleepInhibitor inhibitor(client_);
+    int refusals = 0;
+    QObject::connect(&inhibitor, &SleepInhibitor::refused, [&] { ++refusals; });
+    inhibitor.SetWanted(true);
+    ASSERT_TRUE(WaitFor([&] { return inhibitor.held(); }));
+    EXPECT_EQ(manager->calls, QStringList{"sleep|Plumora|Plumora is recording|block"});
+    EXPECT_FALSE(LockReleased(manager->readEnd));
+    inhibitor.SetWanted(true);  // asks once
+    inhibitor.SetWanted(false);
+    EXPECT_FALSE(inhibitor.held());
+    EXPECT_TRUE(WaitFor([&] { return LockReleased(manager->readEnd); }));
+    EXPECT_EQ(manager->calls.size(), 1);
 
-        LoginManagerWatch watch(client);
-        ASSERT_TRUE(watch.watching());
-        int sleeps = 0;
-        int resumes = 0;
-        QObject::connect(&watch, &LoginManagerWatch::aboutToSleep, [&] { ++sleeps; });
-        QObject::connect(&watch, &LoginManagerWatch::resumed, [&] { ++resumes; });
-        emit manager->PrepareForSleep(true);
-        emit manager->PrepareForSleep(false);
-        EXPECT_TRUE(WaitFor([&] { return sleeps == 1 && resumes == 1; }));
+    LoginManagerWatch watch(client_);
+    ASSERT_TRUE(watch.watching());
+    int sleeps = 0;
+    int resumes = 0;
+    QObject::connect(&watch, &LoginManagerWatch::aboutToSleep, [&] { ++sleeps; });
+    QObject::connect(&watch, &LoginManagerWatch::resumed, [&] { ++resumes; });
+    emit manager->PrepareForSleep(true);
+    emit manager->PrepareForSleep(false);
+    EXPECT_TRUE(WaitFor([&] { return sleeps == 1 && resumes == 1; }));
 
-        // Without a login manager the lock is refused, and that is told.
-        server.unregisterService(SleepInhibitor::kService);
-        inhibitor.SetWanted(true);
-        EXPECT_TRUE(WaitFor([&] { return refusals == 1; }));
-        EXPECT_FALSE(inhibitor.held());
-    }
-    QDBusConnection::disconnectFromBus("login-server");
-    QDBusConnection::disconnectFromBus("login-client");
+    // Without a login manager the lock is refused, and that is told.
+    server_.unregisterService(SleepInhibitor::kService);
+    inhibitor.SetWanted(true);
+    EXPECT_TRUE(WaitFor([&] { return refusals == 1; }));
+    EXPECT_FALSE(inhibitor.held());
 
     // Without a bus nothing happens.
     SleepInhibitor offline(QDBusConnection(QStringLiteral("no-such-bus")));
