@@ -194,18 +194,16 @@ TEST(SdrModel, RadioPageListsWhileSearchingAndAsksForANetworkReceiver) {
         return all;
     };
     const QString stored = "driver=rtlsdr,serial=02";
-    struct {
-        std::vector<QString> texts;
-    } steps[] = {
-        {{stored, kSearchingEntry, kNetworkReceiverEntry}},
-        {{"Generic RTL2832U", stored, kSearchingEntry, kNetworkReceiverEntry}},
-        {{"Generic RTL2832U", "HackRF One", stored + " (not plugged in)", kNetworkReceiverEntry}},
+    const std::vector<QString> steps[] = {
+        {stored, kSearchingEntry, kNetworkReceiverEntry},
+        {"Generic RTL2832U", stored, kSearchingEntry, kNetworkReceiverEntry},
+        {"Generic RTL2832U", "HackRF One", stored + " (not plugged in)", kNetworkReceiverEntry},
     };
     for (size_t step = 0; step < std::size(steps); ++step) {
         if (step == 2) {
             release.set_value();
         }
-        EXPECT_TRUE(WaitUntil([&] { return texts() == steps[step].texts; })) << step;
+        EXPECT_TRUE(WaitUntil([&] { return texts() == steps[step]; })) << step;
         EXPECT_EQ(page.choice().portText, settings.portString) << "kept, never replaced";
         if (step == 1) {
             // The keys pass over the search entry to the one after it.
