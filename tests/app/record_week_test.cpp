@@ -96,8 +96,8 @@ std::string Line(const Row& row) {
 
 // A week on the clock, ticking every 2 s as the panel's timer does, with one
 // of each fault: a start that fails, a device lost mid-recording, a suspend
-// through an end and a start, the clock set on past an end, and the list edited while
-// an event records.
+// through an end and a start, the clock set on past an end, and the list
+// edited while an event records.
 TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
     const BerlinZone berlin;
     const MessageBoxRecorder boxes;
