@@ -96,8 +96,8 @@ std::string Line(const Row& row) {
 
 // A week on the clock, ticking every 2 s as the panel's timer does, with one
 // of each fault: a start that fails, a device lost mid-recording, a suspend
-// through a start, the clock set on past an end, and the list edited while
-// an event records.
+// through an end and a start, the clock set on past an end, and the list
+// edited while an event records.
 TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
     const BerlinZone berlin;
     const MessageBoxRecorder boxes;
@@ -150,13 +150,14 @@ TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
                          end(event, "failed: " + reason.toStdString());
                      });
 
-    const std::time_t suspend = Utc("2026-10-22 11:50"), setOn = Utc("2026-10-23 07:20"),
+    const std::time_t suspend = Utc("2026-10-22 11:30"), setOn = Utc("2026-10-23 07:20"),
                       edit = Utc("2026-10-24 06:15"), weekEnd = Utc("2026-10-26 00:00");
     while (clock.Now() < weekEnd) {  // Monday 01:00 CET
         const std::time_t t = clock.Now();
         if (t == suspend) {
-            // Thursday 13:50: suspended for 20 minutes (the monotonic clock
-            // stands still), through Asleep's start; the resume is told.
+            // Thursday 13:30, Before recording: suspended for 40 minutes (the
+            // monotonic clock stands still), through its end and Asleep's
+            // start; the resume is told.
             clock.SetTime(Utc("2026-10-22 12:10"));
             control.schedule().RequestCatchUp();
         } else if (t == setOn) {
@@ -201,8 +202,8 @@ TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
         "Wed 20:00 CEST  Long     Long_1.wav      60:00  ended",
         "Wed 21:00 CEST  Short    Short_1.wav     30:00  ended",
         "Thu 07:45 CEST  News     News_4.wav      15:00  ended",
-        "Thu 13:00 CEST  Before   Before_1.wav    40:00  ended",
-        "Thu 14:10 CEST  Asleep   Asleep_1.wav    50:00  ended",
+        "Thu 13:00 CEST  Before   Before_1.wav    30:00  ended",
+        "Thu 14:10 CEST  Asleep   Asleep_1.wav    49:58  ended",
         "Thu 17:00 CEST  Daily    Daily_4.wav     15:00  ended",
         "Fri 07:45 CEST  News     News_5.wav      15:00  ended",
         "Fri 09:00 CEST  Jumped   Jumped_1.wav    20:00  ended",
