@@ -22,13 +22,15 @@
 
 #include "bench_support.h"
 #include "platform/sdr_demodulator.h"
+#include "platform/sdr_tuning.h"
 #include "support/synthetic_station.h"
 #include "support/tone_analysis.h"
 
 namespace {
 
 constexpr double kInputRate = 1024000.0;
-constexpr double kOffsetHz = 250000.0;
+// The station where the receiver tunes it at this rate.
+constexpr double kOffsetHz = sdr_tuning::StationOffsetHz(kInputRate);
 constexpr double kToneHz = 1000.0;
 // Peak deviation about 100 % with the pilot, after pre-emphasis.
 constexpr double kToneLevel = 0.95;

@@ -104,6 +104,7 @@ void SdrReceiver::Run() {
                 appliedSerial = serial;
                 block.centreHz = centreHz;
                 block.stationHz = hz;
+                block.offsetHz = sdr_tuning::StationOffsetHz(block.sampleRate);
                 block.tuning = serial;
             }
             const int got = device->Read(samples.data(), options_.blockSamples, kReadTimeoutMs);

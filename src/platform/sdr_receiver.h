@@ -22,7 +22,8 @@ class SdrReceiver {
     struct Block {
         double sampleRate = 0;
         double centreHz = 0;   // the frequency the device is tuned to
-        double stationHz = 0;  // the station it is tuned for, above centreHz
+        double stationHz = 0;  // the station it is tuned for
+        double offsetHz = 0;   // stationHz - centreHz
         uint64_t tuning = 0;   // the SetFrequency call in effect (its result)
     };
     using Sink = std::function<void(const std::complex<float>* iq, size_t count, const Block&)>;

@@ -14,13 +14,13 @@ inline constexpr double kStationOffsetHz = 250000.0;
 // The offset at a sample rate: kStationOffsetHz, or a quarter of the rate of
 // a device that runs slower than 1 MS/s, so that the channel still fits
 // between DC and the band edge.
-inline double StationOffsetHz(double sampleRate) {
+constexpr double StationOffsetHz(double sampleRate) {
     return std::min(kStationOffsetHz, sampleRate / 4);
 }
 
 // The centre frequency for a station received at a sample rate; the station
 // then lies at +StationOffsetHz(sampleRate) in the baseband.
-inline double CentreFrequencyHz(double stationHz, double sampleRate) {
+constexpr double CentreFrequencyHz(double stationHz, double sampleRate) {
     return stationHz - StationOffsetHz(sampleRate);
 }
 

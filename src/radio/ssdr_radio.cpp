@@ -151,7 +151,7 @@ void SSdrRadio::OnLost(const std::string& reason) {
 void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
                         const SdrReceiver::Block& block) {
     if (block.tuning != demodTuning_) {
-        const double offsetHz = block.stationHz - block.centreHz;
+        const double offsetHz = block.offsetHz;
         const bool am = sdr_tuning::IsAmBand(block.stationHz);
         if (!demodulator_ || demodRate_ != block.sampleRate || demodAm_ != am ||
             demodOffsetHz_ != offsetHz) {
