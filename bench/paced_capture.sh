@@ -103,6 +103,7 @@ CONF
 
     # The player keeps a second queued, so that the capture's own period,
     # not the player, sets how often a reader wakes.
+    # shellcheck disable=SC2016 # the inner shell expands $1
     PULSE_SERVER="unix:$socket" HOME="$folder/home" setsid sh -c \
         'while cat "$1"; do :; done | pacat --raw --rate=44100 --channels=2 --format=s16le \
             --latency-msec=1000 --device=paced --client-name=paced-player' \

@@ -14,7 +14,6 @@
 // Files go to FOLDER (default: a temporary folder) and are deleted.
 
 #include <time.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -22,12 +21,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/action_block.h"
