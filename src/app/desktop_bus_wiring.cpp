@@ -133,9 +133,13 @@ bool CanOpenCaptureDevice(const QString& deviceSetting) {
     // A device without format conversion takes some formats only.
     for (const WaveFormat& format : {WaveFormat::Pcm(2, 44100, 16), WaveFormat::Pcm(2, 48000, 16),
                                      WaveFormat::Pcm(1, 8000, 16)}) {
+        int result = kWaveOk;
         if (WaveDevice::Open(WaveDirection::kInput, choice.name, format, nullptr, nullptr,
-                             kWaveOpenPlain) != nullptr) {
+                             kWaveOpenPlain, &result) != nullptr) {
             return true;
+        }
+        if (result == kWaveNotAnswering) {
+            return false;  // asked once: the caller waits no longer than the time-out
         }
     }
     return false;

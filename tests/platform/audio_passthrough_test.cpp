@@ -43,21 +43,10 @@ bool WaitFor(Condition condition) {
 }
 
 // Opens a named pipe's other end without blocking, so that an open waiting
-// for it returns; closed again when the test ends.
-class PipeEnd {
-  public:
-    PipeEnd(const QString& path, int flags)
-        : fd_(open(path.toLocal8Bit().constData(), flags | O_NONBLOCK)) {}
-    ~PipeEnd() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    bool ok() const { return fd_ >= 0; }
-
-  private:
-    int fd_;
-};
+// for it returns.
+int OpenOtherEnd(const QString& path, int flags) {
+    return open(path.toLocal8Bit().constData(), flags | O_NONBLOCK);
+}
 
 // The failures told by a pass-through, from its copy's thread.
 struct Failures {
@@ -159,10 +148,11 @@ TEST(AudioPassthroughTest, DevicesThatFailOrDoNotAnswerAreToldOnceWithTheirReaso
     }
     // The opens that did not answer end once their pipes get another end.
     EXPECT_EQ(WaveOpensNotAnswering(), 2);
-    PipeEnd writer(devices.Path("silent.fifo"), O_WRONLY);
-    PipeEnd reader(devices.Path("paced.fifo"), O_RDONLY);
-    ASSERT_TRUE(writer.ok() && reader.ok());
+    const int writer = OpenOtherEnd(devices.Path("silent.fifo"), O_WRONLY);
+    const int reader = OpenOtherEnd(devices.Path("paced.fifo"), O_RDONLY);
     EXPECT_TRUE(WaitFor([] { return WaveOpensNotAnswering() == 0; }));
+    close(writer);
+    close(reader);
 }
 
 // Paused while its open does not answer, then resumed: the new copy opens
@@ -185,9 +175,9 @@ TEST(AudioPassthroughTest, AStartWhileTheCopyBeforeIsStillOpeningWaitsForItsEnd)
     ASSERT_TRUE(passthrough.Stop()());
     EXPECT_EQ(devices.PlaybackOutput().left(4800 * 4), Ramp(4800));
 
-    PipeEnd writer(devices.Path("silent.fifo"), O_WRONLY);
-    ASSERT_TRUE(writer.ok());
+    const int writer = OpenOtherEnd(devices.Path("silent.fifo"), O_WRONLY);
     EXPECT_TRUE(WaitFor([] { return WaveOpensNotAnswering() == 0; }));
+    close(writer);
 }
 
 }  // namespace
