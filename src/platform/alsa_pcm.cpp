@@ -200,13 +200,10 @@ std::unique_ptr<AlsaPcm> AlsaPcm::Open(WaveDirection direction, const std::strin
 
 AlsaPcm::AlsaPcm(snd_pcm_t* pcm, WaveDirection direction, std::string name, unsigned frameBytes,
                  snd_pcm_uframes_t periodFrames, WaveCallback callback, void* instance, int wakeFd)
-    : pcm_(pcm),
-      direction_(direction),
+    : QueuedWaveEngine(direction, frameBytes, callback, instance),
+      pcm_(pcm),
       name_(std::move(name)),
-      frameBytes_(frameBytes),
       periodFrames_(periodFrames),
-      callback_(callback),
-      instance_(instance),
       wakeFd_(wakeFd) {
     io_ = std::thread([this] { IoLoop(); });
 }
@@ -221,51 +218,6 @@ AlsaPcm::~AlsaPcm() {
     io_.join();
     snd_pcm_close(pcm_);
     close(wakeFd_);
-}
-
-int AlsaPcm::Prepare(WaveHeader* header) {
-    if (header == nullptr || header->data == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    header->flags.fetch_or(WaveHeader::kPrepared);
-    return kWaveOk;
-}
-
-int AlsaPcm::Unprepare(WaveHeader* header) {
-    if (header == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    if ((header->flags.load() & WaveHeader::kInQueue) != 0) {
-        return kWaveStillPlaying;
-    }
-    header->flags.fetch_and(~WaveHeader::kPrepared);
-    return kWaveOk;
-}
-
-int AlsaPcm::AddBuffer(WaveHeader* header) {
-    if (header == nullptr || header->data == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    const uint32_t flags = header->flags.load();
-    if ((flags & WaveHeader::kPrepared) == 0) {
-        return kWaveUnprepared;
-    }
-    if ((flags & WaveHeader::kInQueue) != 0) {
-        return kWaveStillPlaying;
-    }
-    if (direction_ == WaveDirection::kInput) {
-        if (header->bufferLength < frameBytes_) {
-            return kWaveInvalidParam;  // it could never hold a frame
-        }
-        header->bytesRecorded = 0;
-    }
-    header->flags.store((flags & ~WaveHeader::kDone) | WaveHeader::kInQueue);
-    queue_.push_back(header);
-    changed_.notify_all();
-    return kWaveOk;
 }
 
 int AlsaPcm::Start() {
@@ -373,22 +325,6 @@ void AlsaPcm::WakeIo() {
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = write(wakeFd_, &one, sizeof one);
     changed_.notify_all();
-}
-
-void AlsaPcm::Deliver(const std::vector<Notice>& notices) {
-    if (callback_ == nullptr) {
-        return;
-    }
-    for (const Notice& notice : notices) {
-        callback_(notice.message, instance_, notice.header, notice.detail);
-    }
-}
-
-void AlsaPcm::Complete(WaveHeader* header, std::vector<Notice>& notices) {
-    uint32_t flags = header->flags.load();
-    header->flags.store((flags & ~WaveHeader::kInQueue) | WaveHeader::kDone,
-                        std::memory_order_release);
-    notices.push_back({WaveMessage::kData, header, 0});
 }
 
 bool AlsaPcm::HasWork() const {

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/queued_wave_engine.h"
 #include "platform/wave_device.h"
-#include "platform/wave_engine.h"
 
 // The engine behind WaveDevice: one ALSA PCM in non-blocking mode and an I/O
 // thread that moves data between it and the queued buffers.
@@ -21,7 +21,7 @@
 // The owner's calls (Start, Stop, Reset, close) that touch the PCM first hold
 // the I/O thread back and wait until it has left ALSA, so the PCM is never
 // used by two threads at once. Callbacks run without the lock held.
-class AlsaPcm final : public WaveEngine {
+class AlsaPcm final : public QueuedWaveEngine {
   public:
     static std::unique_ptr<AlsaPcm> Open(WaveDirection direction, const std::string& name,
                                          const WaveFormat& format, WaveCallback callback,
@@ -30,12 +30,8 @@ class AlsaPcm final : public WaveEngine {
     AlsaPcm(const AlsaPcm&) = delete;
     AlsaPcm& operator=(const AlsaPcm&) = delete;
 
-    WaveDirection direction() const override { return direction_; }
     const std::string& name() const override { return name_; }
 
-    int Prepare(WaveHeader* header) override;
-    int Unprepare(WaveHeader* header) override;
-    int AddBuffer(WaveHeader* header) override;
     int Start() override;
     int Stop() override;
     int Reset() override;
@@ -44,11 +40,6 @@ class AlsaPcm final : public WaveEngine {
   private:
     using SteadyTime = std::chrono::steady_clock::time_point;
 
-    struct Notice {
-        WaveMessage message;
-        WaveHeader* header;
-        int detail;
-    };
     // An output buffer written to the device and not yet played.
     struct InFlight {
         WaveHeader* header;
@@ -70,7 +61,7 @@ class AlsaPcm final : public WaveEngine {
     // cannot go on.
     bool Recover(int error, std::vector<Notice>& notices);
     void Fail(int error, std::vector<Notice>& notices);
-    void Complete(WaveHeader* header, std::vector<Notice>& notices);
+    void Queued() override { changed_.notify_all(); }
     // Waits until the PCM can move data, a wake-up comes or the time passes.
     // Called without the lock.
     void WaitForDevice(int timeoutMs);
@@ -79,20 +70,13 @@ class AlsaPcm final : public WaveEngine {
     void ReleaseIo();
     void WakeIo();
     void ResetLocked(std::vector<Notice>& notices);
-    void Deliver(const std::vector<Notice>& notices);
 
     snd_pcm_t* pcm_;
-    const WaveDirection direction_;
     const std::string name_;
-    const unsigned frameBytes_;
     const snd_pcm_uframes_t periodFrames_;
-    const WaveCallback callback_;
-    void* const instance_;
     const int wakeFd_;
 
-    mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<WaveHeader*> queue_;  // input: to be filled; output: to be written
     std::deque<InFlight> inFlight_;  // output only
     uint32_t writeOffset_ = 0;       // output: bytes of queue_.front() already written
     bool started_ = false;           // input only

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/sdr_resampler.h"
+
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
@@ -152,39 +154,6 @@ class Rotator {
     size_t position_ = 0;
 };
 
-// A real resampler that passes samples through when the rates match.
-class Resampler {
-  public:
-    explicit Resampler(double ratio) : ratio_(ratio) {
-        if (std::fabs(ratio - 1.0) > 1e-9) {
-            q_ = msresamp_rrrf_create(static_cast<float>(ratio), kStopDb);
-        }
-    }
-    ~Resampler() {
-        if (q_) {
-            msresamp_rrrf_destroy(q_);
-        }
-    }
-    Resampler(const Resampler&) = delete;
-    Resampler& operator=(const Resampler&) = delete;
-
-    void Run(std::vector<float>& in, std::vector<float>& out) {
-        if (!q_) {
-            out = in;
-            return;
-        }
-        out.resize(static_cast<size_t>(std::ceil(in.size() * ratio_)) + 16);
-        unsigned produced = 0;
-        msresamp_rrrf_execute(q_, in.data(), static_cast<unsigned>(in.size()), out.data(),
-                              &produced);
-        out.resize(produced);
-    }
-
-  private:
-    double ratio_;
-    msresamp_rrrf q_ = nullptr;
-};
-
 // Decimates a real stream by an integer factor, carrying the samples that do
 // not yet fill a step.
 class RealDecimator {
@@ -314,7 +283,7 @@ struct SdrDemodulator::Chain {
     double amRate = 0;
     double amNoiseBw = 0;
 
-    std::unique_ptr<Resampler> resampleLeft, resampleRight;
+    std::unique_ptr<SdrResampler> resampleLeft, resampleRight;
     std::vector<float> sumOut, diffOut, left, right, outLeft, outRight;
 };
 
@@ -374,9 +343,9 @@ SdrDemodulator::Chain::Chain(const SdrDemodulatorConfig& c)
         audioInputRate = amRate;
     }
     const double ratio = config.audioRate / audioInputRate;
-    resampleLeft = std::make_unique<Resampler>(ratio);
+    resampleLeft = std::make_unique<SdrResampler>(ratio);
     if (!am && config.stereo) {
-        resampleRight = std::make_unique<Resampler>(ratio);
+        resampleRight = std::make_unique<SdrResampler>(ratio);
     }
     mixed.reserve(kBlock + decim1);
 }

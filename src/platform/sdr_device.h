@@ -55,6 +55,12 @@ struct SdrDeviceInfo {
 };
 // Every device the installed SoapySDR modules find. May take a second or two.
 std::vector<SdrDeviceInfo> EnumerateSdrDevices();
+// The same, handed to found in batches: the modules search side by side, and
+// the devices of each come as soon as it is done (a module that finds none
+// gives no batch). Returns when every module is done; found runs on the
+// calling thread.
+using SdrDevicesFound = std::function<void(std::vector<SdrDeviceInfo> batch)>;
+void SearchSdrDevices(const SdrDevicesFound& found);
 // Whether device arguments name the same device: every key of stored is
 // present in found with the same value.
 bool SameSdrDevice(const std::string& stored, const std::string& found);

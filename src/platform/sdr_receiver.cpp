@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/sdr_tuning.h"
+
 namespace {
 
 constexpr double kAmLowHz = 0.52e6;
@@ -28,9 +30,9 @@ SdrReceiver::~SdrReceiver() {
     thread_.join();
 }
 
-uint64_t SdrReceiver::SetFrequency(double hz) {
+uint64_t SdrReceiver::SetFrequency(double stationHz) {
     std::lock_guard lock(mutex_);
-    wantedHz_ = hz;
+    wantedHz_ = stationHz;
     return ++wantedSerial_;
 }
 
@@ -95,11 +97,13 @@ void SdrReceiver::Run() {
                 serial = wantedSerial_;
             }
             if (serial != appliedSerial && hz > 0) {
-                if (!device->SetFrequency(hz)) {
+                const double centreHz = sdr_tuning::CentreFrequencyHz(hz, block.sampleRate);
+                if (!device->SetFrequency(centreHz)) {
                     break;
                 }
                 appliedSerial = serial;
-                block.centreHz = hz;
+                block.centreHz = centreHz;
+                block.stationHz = hz;
                 block.tuning = serial;
             }
             const int got = device->Read(samples.data(), options_.blockSamples, kReadTimeoutMs);

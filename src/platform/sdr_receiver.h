@@ -12,16 +12,18 @@
 #include "platform/sdr_device.h"
 
 // Runs one SDR receiver on a thread of its own: opens the device, keeps it
-// tuned to the frequency last asked for, and hands every block of samples to
-// a sink on that thread. A device that cannot be opened, vanishes, or whose
+// tuned to the station last asked for (the centre below it by
+// sdr_tuning::StationOffsetHz of the device's rate), and hands every block of
+// samples to a sink on that thread. A device that cannot be opened, vanishes, or whose
 // connection drops is reported once and opened again every few seconds. The
 // caller's operations never wait for the device.
 class SdrReceiver {
   public:
     struct Block {
         double sampleRate = 0;
-        double centreHz = 0;  // the frequency the device is tuned to
-        uint64_t tuning = 0;  // the SetFrequency call in effect (its result)
+        double centreHz = 0;   // the frequency the device is tuned to
+        double stationHz = 0;  // the station it is tuned for, above centreHz
+        uint64_t tuning = 0;   // the SetFrequency call in effect (its result)
     };
     using Sink = std::function<void(const std::complex<float>* iq, size_t count, const Block&)>;
 
@@ -47,9 +49,10 @@ class SdrReceiver {
     SdrReceiver(const SdrReceiver&) = delete;
     SdrReceiver& operator=(const SdrReceiver&) = delete;
 
-    // The device is tuned to hz as soon as the thread gets to it. The result
-    // numbers the call; blocks tuned by it carry that number.
-    uint64_t SetFrequency(double hz);
+    // The device is tuned for the station at stationHz as soon as the thread
+    // gets to it. The result numbers the call; blocks tuned by it carry that
+    // number.
+    uint64_t SetFrequency(double stationHz);
     // True while the device is open and delivers.
     bool running() const { return running_.load(); }
     // The latest reason the device was lost; empty while it runs.

@@ -11,16 +11,17 @@ namespace sdr_tuning {
 // receiver's DC spike and its neighbourhood never fall inside the channel.
 inline constexpr double kStationOffsetHz = 250000.0;
 
-// The centre frequency for a station; the station then lies at
-// +kStationOffsetHz in the baseband.
-inline double CentreFrequencyHz(double stationHz) {
-    return stationHz - kStationOffsetHz;
-}
-
-// The offset for a device that runs slower than 1 MS/s: a quarter of its
-// rate, so that the channel still fits between DC and the band edge.
+// The offset at a sample rate: kStationOffsetHz, or a quarter of the rate of
+// a device that runs slower than 1 MS/s, so that the channel still fits
+// between DC and the band edge.
 inline double StationOffsetHz(double sampleRate) {
     return std::min(kStationOffsetHz, sampleRate / 4);
+}
+
+// The centre frequency for a station received at a sample rate; the station
+// then lies at +StationOffsetHz(sampleRate) in the baseband.
+inline double CentreFrequencyHz(double stationHz, double sampleRate) {
+    return stationHz - StationOffsetHz(sampleRate);
 }
 
 // The AM broadcast band (medium wave): demodulated as AM by envelope.

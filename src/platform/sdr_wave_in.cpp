@@ -2,31 +2,31 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
 
 namespace {
 
-AVSampleFormat SampleFormatOf(const WaveFormat& format) {
-    if (format.formatTag != WaveFormat::kTagPcm || format.channels < 1 || format.channels > 2 ||
-        format.samplesPerSec < 1000 || format.samplesPerSec > 384000 ||
-        format.blockAlign != format.channels * (format.bitsPerSample / 8)) {
-        return AV_SAMPLE_FMT_NONE;
+bool Deliverable(const WaveFormat& format) {
+    return format.formatTag == WaveFormat::kTagPcm && format.channels >= 1 &&
+           format.channels <= 2 && format.samplesPerSec >= 1000 && format.samplesPerSec <= 384000 &&
+           (format.bitsPerSample == 8 || format.bitsPerSample == 16 ||
+            format.bitsPerSample == 32) &&
+           format.blockAlign == format.channels * (format.bitsPerSample / 8);
+}
+
+// Full scale 1.0 to a sample of the given bits, rounded and clipped: 8 bits
+// unsigned around 128, 16 and 32 bits signed, little-endian.
+void PutSample(double x, int bits, uint8_t* out) {
+    const double scale = std::ldexp(1.0, bits - 1);
+    const double v = std::clamp(std::nearbyint(x * scale), -scale, scale - 1);
+    if (bits == 8) {
+        out[0] = static_cast<uint8_t>(static_cast<int>(v) + 128);
+        return;
     }
-    switch (format.bitsPerSample) {
-        case 8:
-            return AV_SAMPLE_FMT_U8;
-        case 16:
-            return AV_SAMPLE_FMT_S16;
-        case 32:
-            return AV_SAMPLE_FMT_S32;
-        default:
-            return AV_SAMPLE_FMT_NONE;
+    const auto word = static_cast<uint32_t>(static_cast<int32_t>(v));
+    for (int i = 0; i < bits / 8; ++i) {
+        out[i] = static_cast<uint8_t>(word >> (8 * i));
     }
 }
 
@@ -43,29 +43,10 @@ std::unique_ptr<WaveEngine> SdrWaveIn::Open(const WaveFormat& format, WaveCallba
     if (!sdr_audio::SourceAttached()) {
         return fail(kWaveBadDeviceId);
     }
-    const AVSampleFormat sampleFormat = SampleFormatOf(format);
-    if (sampleFormat == AV_SAMPLE_FMT_NONE) {
+    if (!Deliverable(format)) {
         return fail(kWaveBadFormat);
     }
-    AVChannelLayout in{};
-    AVChannelLayout out{};
-    av_channel_layout_default(&in, 2);
-    av_channel_layout_default(&out, format.channels);
-    SwrContext* swr = nullptr;
-    if (swr_alloc_set_opts2(&swr, &out, sampleFormat, static_cast<int>(format.samplesPerSec), &in,
-                            AV_SAMPLE_FMT_FLT, kSdrAudioRate, 0, nullptr) < 0 ||
-        swr == nullptr) {
-        return fail(kWaveNoMemory);
-    }
-    // Dither does not belong in a converter that feeds a level meter and
-    // tests of the noise floor; a long filter keeps the stop band low.
-    av_opt_set_int(swr, "filter_size", 64, 0);
-    av_opt_set_double(swr, "cutoff", 0.95, 0);
-    if (swr_init(swr) < 0) {
-        swr_free(&swr);
-        return fail(kWaveBadFormat);
-    }
-    std::unique_ptr<SdrWaveIn> device(new SdrWaveIn(swr, format.blockAlign, callback, instance));
+    std::unique_ptr<SdrWaveIn> device(new SdrWaveIn(format, callback, instance));
     sdr_audio::AddListener(device.get());
     if (result != nullptr) {
         *result = kWaveOk;
@@ -73,59 +54,17 @@ std::unique_ptr<WaveEngine> SdrWaveIn::Open(const WaveFormat& format, WaveCallba
     return device;
 }
 
-SdrWaveIn::SdrWaveIn(SwrContext* swr, unsigned frameBytes, WaveCallback callback, void* instance)
-    : name_(kSdrCaptureDevice),
-      swr_(swr),
-      frameBytes_(frameBytes),
-      callback_(callback),
-      instance_(instance) {}
+SdrWaveIn::SdrWaveIn(const WaveFormat& format, WaveCallback callback, void* instance)
+    : QueuedWaveEngine(WaveDirection::kInput, format.blockAlign, callback, instance),
+      name_(kSdrCaptureDevice),
+      channels_(format.channels),
+      bits_(format.bitsPerSample),
+      resampleLeft_(static_cast<double>(format.samplesPerSec) / kSdrAudioRate),
+      resampleRight_(static_cast<double>(format.samplesPerSec) / kSdrAudioRate) {}
 
 SdrWaveIn::~SdrWaveIn() {
     sdr_audio::RemoveListener(this);
     Reset();
-    swr_free(&swr_);
-}
-
-int SdrWaveIn::Prepare(WaveHeader* header) {
-    if (header == nullptr || header->data == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    header->flags.fetch_or(WaveHeader::kPrepared);
-    return kWaveOk;
-}
-
-int SdrWaveIn::Unprepare(WaveHeader* header) {
-    if (header == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    if ((header->flags.load() & WaveHeader::kInQueue) != 0) {
-        return kWaveStillPlaying;
-    }
-    header->flags.fetch_and(~WaveHeader::kPrepared);
-    return kWaveOk;
-}
-
-int SdrWaveIn::AddBuffer(WaveHeader* header) {
-    if (header == nullptr || header->data == nullptr) {
-        return kWaveInvalidParam;
-    }
-    std::lock_guard lock(mutex_);
-    const uint32_t flags = header->flags.load();
-    if ((flags & WaveHeader::kPrepared) == 0) {
-        return kWaveUnprepared;
-    }
-    if ((flags & WaveHeader::kInQueue) != 0) {
-        return kWaveStillPlaying;
-    }
-    if (header->bufferLength < frameBytes_) {
-        return kWaveInvalidParam;
-    }
-    header->bytesRecorded = 0;
-    header->flags.store((flags & ~WaveHeader::kDone) | WaveHeader::kInQueue);
-    queue_.push_back(header);
-    return kWaveOk;
 }
 
 int SdrWaveIn::Start() {
@@ -180,15 +119,25 @@ void SdrWaveIn::OnSdrAudio(const float* stereo, size_t frames) {
         if (!started_ || failed_ || frames == 0) {
             return;
         }
-        const int room = swr_get_out_samples(swr_, static_cast<int>(frames));
-        if (room <= 0) {
-            return;
+        left_.resize(frames);
+        right_.resize(frames);
+        for (size_t i = 0; i < frames; ++i) {
+            left_[i] = stereo[2 * i];
+            right_[i] = stereo[2 * i + 1];
         }
-        converted_.resize(static_cast<size_t>(room) * frameBytes_);
-        uint8_t* out = converted_.data();
-        const auto* in = reinterpret_cast<const uint8_t*>(stereo);
-        const int made = swr_convert(swr_, &out, room, &in, static_cast<int>(frames));
-        size_t bytes = made > 0 ? static_cast<size_t>(made) * frameBytes_ : 0;
+        if (channels_ == 1) {
+            for (size_t i = 0; i < frames; ++i) {
+                left_[i] = 0.5f * (left_[i] + right_[i]);
+            }
+        }
+        resampleLeft_.Run(left_, outLeft_);
+        size_t made = outLeft_.size();
+        if (channels_ == 2) {
+            resampleRight_.Run(right_, outRight_);
+            made = std::min(made, outRight_.size());
+        }
+        Convert(made);
+        size_t bytes = made * frameBytes_;
         const uint8_t* next = converted_.data();
         while (bytes > 0) {
             if (queue_.empty()) {
@@ -239,18 +188,16 @@ void SdrWaveIn::OnSdrLost(const std::string& reason) {
     Deliver(notices);
 }
 
-void SdrWaveIn::Complete(WaveHeader* header, std::vector<Notice>& notices) {
-    const uint32_t flags = header->flags.load();
-    header->flags.store((flags & ~WaveHeader::kInQueue) | WaveHeader::kDone,
-                        std::memory_order_release);
-    notices.push_back({WaveMessage::kData, header, 0});
-}
-
-void SdrWaveIn::Deliver(const std::vector<Notice>& notices) {
-    if (callback_ == nullptr) {
-        return;
-    }
-    for (const Notice& notice : notices) {
-        callback_(notice.message, instance_, notice.header, notice.detail);
+void SdrWaveIn::Convert(size_t frames) {
+    const size_t bytesPerSample = static_cast<size_t>(bits_ / 8);
+    converted_.resize(frames * frameBytes_);
+    uint8_t* out = converted_.data();
+    for (size_t i = 0; i < frames; ++i) {
+        PutSample(outLeft_[i], bits_, out);
+        out += bytesPerSample;
+        if (channels_ == 2) {
+            PutSample(outRight_[i], bits_, out);
+            out += bytesPerSample;
+        }
     }
 }

@@ -3,10 +3,15 @@
 #include <SoapySDR/Device.hpp>
 #include <SoapySDR/Errors.hpp>
 #include <SoapySDR/Formats.hpp>
+#include <SoapySDR/Modules.hpp>
+#include <SoapySDR/Registry.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <exception>
+#include <future>
+#include <list>
 
 namespace {
 
@@ -138,31 +143,73 @@ std::unique_ptr<SdrDevice> OpenSoapyDevice(const std::string& args, std::string&
     }
 }
 
-std::vector<SdrDeviceInfo> EnumerateSdrDevices() {
-    std::vector<SdrDeviceInfo> devices;
-    SoapySDR::KwargsList found;
-    try {
-        found = SoapySDR::Device::enumerate();
-    } catch (const std::exception&) {
-        return devices;
+namespace {
+
+SdrDeviceInfo InfoOf(SoapySDR::Kwargs args) {
+    std::string label;
+    if (const auto it = args.find("label"); it != args.end()) {
+        label = it->second;
+        args.erase(it);
     }
-    for (SoapySDR::Kwargs& args : found) {
-        std::string label;
-        if (const auto it = args.find("label"); it != args.end()) {
-            label = it->second;
-            args.erase(it);
+    if (label.empty()) {
+        label = args.count("driver") != 0 ? args["driver"] : "SDR device";
+        if (args.count("serial") != 0) {
+            label += " " + args["serial"];
         }
-        if (label.empty()) {
-            label = args.count("driver") != 0 ? args["driver"] : "SDR device";
-            if (args.count("serial") != 0) {
-                label += " " + args["serial"];
+    }
+    std::string text;  // key=value,key=value without spaces
+    for (const auto& [key, value] : args) {
+        text += (text.empty() ? "" : ",") + key + "=" + value;
+    }
+    return {label, text};
+}
+
+}  // namespace
+
+void SearchSdrDevices(const SdrDevicesFound& found) {
+    SoapySDR::FindFunctions modules;
+    try {
+        SoapySDR::loadModules();
+        modules = SoapySDR::Registry::listFindFunctions();
+    } catch (const std::exception&) {
+        return;
+    }
+    struct Search {
+        std::string driver;
+        std::future<SoapySDR::KwargsList> result;
+    };
+    std::list<Search> searches;
+    for (const auto& [driver, find] : modules) {
+        searches.push_back({driver, std::async(std::launch::async, find, SoapySDR::Kwargs())});
+    }
+    while (!searches.empty()) {
+        searches.front().result.wait_for(std::chrono::milliseconds(20));
+        for (auto it = searches.begin(); it != searches.end();) {
+            if (it->result.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+                ++it;
+                continue;
+            }
+            std::vector<SdrDeviceInfo> batch;
+            try {
+                for (SoapySDR::Kwargs& args : it->result.get()) {
+                    args["driver"] = it->driver;
+                    batch.push_back(InfoOf(std::move(args)));
+                }
+            } catch (const std::exception&) {
+                // A module that fails to search finds nothing.
+            }
+            it = searches.erase(it);
+            if (!batch.empty()) {
+                found(std::move(batch));
             }
         }
-        std::string text;  // key=value,key=value without spaces
-        for (const auto& [key, value] : args) {
-            text += (text.empty() ? "" : ",") + key + "=" + value;
-        }
-        devices.push_back({label, text});
     }
+}
+
+std::vector<SdrDeviceInfo> EnumerateSdrDevices() {
+    std::vector<SdrDeviceInfo> devices;
+    SearchSdrDevices([&devices](std::vector<SdrDeviceInfo> batch) {
+        devices.insert(devices.end(), batch.begin(), batch.end());
+    });
     return devices;
 }

@@ -1,5 +1,7 @@
 #include "radio/sdr_port_list.h"
 
+#include <algorithm>
+
 QString SdrPortLabel(const QString& portString, bool absent) {
     const SdrPort port = ParseSdrPort(portString.toStdString());
     switch (port.kind) {
@@ -17,7 +19,8 @@ QString SdrPortLabel(const QString& portString, bool absent) {
 }
 
 SdrPortListFill FillSdrPortList(const std::vector<SdrDeviceInfo>& devices,
-                                const QString& storedPort) {
+                                const QString& storedPort, bool searching,
+                                const std::vector<QString>& added) {
     SdrPortListFill fill;
     const SdrPort stored = ParseSdrPort(storedPort.toStdString());
     int match = -1;
@@ -36,7 +39,19 @@ SdrPortListFill FillSdrPortList(const std::vector<SdrDeviceInfo>& devices,
     } else if (stored.kind != SdrPort::Kind::kNone) {
         match = static_cast<int>(fill.entries.size());
         fill.entries.push_back(
-            {SdrPortLabel(storedPort, stored.kind == SdrPort::Kind::kSoapy), 0, storedPort});
+            {SdrPortLabel(storedPort, !searching && stored.kind == SdrPort::Kind::kSoapy), 0,
+             storedPort});
+    }
+    for (const QString& port : added) {
+        const bool listed =
+            std::any_of(fill.entries.begin(), fill.entries.end(),
+                        [&port](const PortChoice& entry) { return entry.stored == port; });
+        if (!listed) {
+            fill.entries.push_back({SdrPortLabel(port), 0, port});
+        }
+    }
+    if (searching) {
+        fill.entries.push_back({QString::fromLatin1(kSearchingEntry), 0, {}});
     }
     fill.entries.push_back({QString::fromLatin1(kNetworkReceiverEntry), 0, {}});
     fill.selected = match >= 0 ? match : 0;
@@ -45,4 +60,8 @@ SdrPortListFill FillSdrPortList(const std::vector<SdrDeviceInfo>& devices,
 
 bool IsNetworkReceiverEntry(const PortChoice& entry) {
     return entry.stored.isEmpty() && entry.text == QLatin1String(kNetworkReceiverEntry);
+}
+
+bool IsSearchingEntry(const PortChoice& entry) {
+    return entry.stored.isEmpty() && entry.text == QLatin1String(kSearchingEntry);
 }

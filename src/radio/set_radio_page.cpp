@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -36,7 +37,7 @@ TunerLister SystemTunerLister() {
 }
 
 SdrLister SystemSdrLister() {
-    return [] { return EnumerateSdrDevices(); };
+    return SdrDeviceSearch::System();
 }
 
 std::vector<ModelRow> SortedModelRows() {
@@ -183,18 +184,31 @@ TSetRadio::TSetRadio(RadioSettings& settings, int wizardButtons, TunerLister tun
 void TSetRadio::FillPorts() {
     ports_->clear();
     portEntries_.clear();
+    lastPort_ = -1;
     const QListWidgetItem* item = models_->currentItem();
     if (item == nullptr || !item->isSelected()) {
         return;
     }
     const int model = item->data(Qt::UserRole).toInt();
     const RadioModel* row = FindRadioModel(model);
+    if (row != nullptr && row->ports == PortList::F) {
+        if (sdrSearch_ == nullptr) {
+            sdrSearch_ = new SdrDeviceSearch(sdrDevices_, this);
+            connect(sdrSearch_, &SdrDeviceSearch::changed, this, [this] {
+                const QListWidgetItem* current = models_->currentItem();
+                if (current != nullptr && current->isSelected() &&
+                    current->data(Qt::UserRole).toInt() == kSdrRadioModel) {
+                    ShowSdrPorts();
+                }
+            });
+            sdrSearch_->Start();
+        }
+        ShowSdrPorts();
+        return;
+    }
     const QStringList tuners =
         row && row->ports == PortList::E && tuners_ ? tuners_() : QStringList();
-    const std::vector<SdrDeviceInfo> sdrDevices = row && row->ports == PortList::F && sdrDevices_
-                                                      ? sdrDevices_()
-                                                      : std::vector<SdrDeviceInfo>();
-    const PortListFill fill = FillPortList(model, settings_, tuners, sdrDevices);
+    const PortListFill fill = FillPortList(model, settings_, tuners);
     portEntries_ = fill.entries;
     for (const PortChoice& entry : portEntries_) {
         ports_->addItem(entry.text);
@@ -203,7 +217,51 @@ void TSetRadio::FillPorts() {
     lastPort_ = fill.selected;
 }
 
+void TSetRadio::ShowSdrPorts(const QString& choose) {
+    QString chosen = choose;
+    if (chosen.isEmpty() && lastPort_ >= 0 && lastPort_ < static_cast<int>(portEntries_.size())) {
+        chosen = portEntries_[static_cast<size_t>(lastPort_)].stored;
+    }
+    const SdrPortListFill fill =
+        FillSdrPortList(sdrSearch_->devices(),
+                        settings_.vendor == kSdrRadioModel ? settings_.portString : QString(),
+                        sdrSearch_->searching(), addedNetwork_);
+    int selected = fill.selected;
+    for (size_t i = 0; i < fill.entries.size() && !chosen.isEmpty(); ++i) {
+        if (fill.entries[i].stored == chosen) {
+            selected = static_cast<int>(i);
+        }
+    }
+    // The items change in place, so that an open list and the keyboard focus
+    // stay where they are.
+    portEntries_ = fill.entries;
+    const int count = static_cast<int>(portEntries_.size());
+    auto* items = qobject_cast<QStandardItemModel*>(ports_->model());
+    for (int i = 0; i < count; ++i) {
+        const PortChoice& entry = portEntries_[static_cast<size_t>(i)];
+        if (i >= ports_->count()) {
+            ports_->addItem(entry.text);
+        } else if (ports_->itemText(i) != entry.text) {
+            ports_->setItemText(i, entry.text);
+        }
+        // The search entry is passed over by the keys and the mouse.
+        if (QStandardItem* item = items != nullptr ? items->item(i) : nullptr) {
+            item->setEnabled(!IsSearchingEntry(entry));
+        }
+    }
+    while (ports_->count() > count) {
+        ports_->removeItem(ports_->count() - 1);
+    }
+    ports_->setCurrentIndex(selected);
+    lastPort_ = selected;
+}
+
 void TSetRadio::PortActivated(int index) {
+    if (index >= 0 && index < static_cast<int>(portEntries_.size()) &&
+        IsSearchingEntry(portEntries_[static_cast<size_t>(index)])) {
+        ports_->setCurrentIndex(lastPort_);  // nothing to choose yet
+        return;
+    }
     if (index < 0 || index >= static_cast<int>(portEntries_.size()) ||
         !IsNetworkReceiverEntry(portEntries_[static_cast<size_t>(index)])) {
         lastPort_ = index;
@@ -223,20 +281,10 @@ void TSetRadio::PortActivated(int index) {
 }
 
 void TSetRadio::AddNetworkReceiver(const QString& portString) {
-    for (size_t i = 0; i < portEntries_.size(); ++i) {
-        if (portEntries_[i].stored == portString) {
-            ports_->setCurrentIndex(static_cast<int>(i));
-            lastPort_ = static_cast<int>(i);
-            return;
-        }
+    if (std::find(addedNetwork_.begin(), addedNetwork_.end(), portString) == addedNetwork_.end()) {
+        addedNetwork_.push_back(portString);
     }
-    // Before the entry that asks, which stays last.
-    const int at = static_cast<int>(portEntries_.size()) - 1;
-    const PortChoice entry{SdrPortLabel(portString), 0, portString};
-    portEntries_.insert(portEntries_.begin() + at, entry);
-    ports_->insertItem(at, entry.text);
-    ports_->setCurrentIndex(at);
-    lastPort_ = at;
+    ShowSdrPorts(portString);
 }
 
 bool TSetRadio::modelChosen() const {
@@ -254,7 +302,8 @@ RadioPageChoice TSetRadio::choice() const {
     if (port >= 0 && port < static_cast<int>(portEntries_.size())) {
         const PortChoice& entry = portEntries_[static_cast<size_t>(port)];
         c.port = entry.port;
-        c.portText = IsNetworkReceiverEntry(entry) ? QString() : entry.StoredText();
+        c.portText = IsNetworkReceiverEntry(entry) || IsSearchingEntry(entry) ? QString()
+                                                                              : entry.StoredText();
     }
     c.portText = c.portText.left(settings_values::kMaxTextLength);
     c.onExit = exitMute_->isChecked()  ? kOnExitMute

@@ -7,6 +7,7 @@
 #include "platform/sdr_device.h"
 #include "prefs/property_page.h"
 #include "radio/radio_models.h"
+#include "radio/sdr_device_search.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -25,8 +26,8 @@ enum WizardButtons : int { kWizardBack = 1, kWizardNext = 2, kWizardFinish = 4 }
 // The names of the installed TV tuner devices (list E).
 using TunerLister = std::function<QStringList()>;
 TunerLister SystemTunerLister();
-// The local SDR receivers (list F).
-using SdrLister = std::function<std::vector<SdrDeviceInfo>()>;
+// Searches the local SDR receivers (list F) on a worker thread.
+using SdrLister = SdrDeviceSearch::Searcher;
 SdrLister SystemSdrLister();
 
 struct ModelRow {
@@ -87,6 +88,9 @@ class TSetRadio : public TPropertyPage {
 
   private:
     void FillPorts();
+    // List F as far as the search has come: the entry chosen so far (or
+    // choose) stays chosen.
+    void ShowSdrPorts(const QString& choose = {});
     // A port entry was chosen by the user: the network receiver entry asks
     // for host and port.
     void PortActivated(int index);
@@ -96,6 +100,8 @@ class TSetRadio : public TPropertyPage {
     int wizardButtons_;
     TunerLister tuners_;
     SdrLister sdrDevices_;
+    SdrDeviceSearch* sdrSearch_ = nullptr;  // from the first time list F shows
+    std::vector<QString> addedNetwork_;     // network receivers added here
     QListWidget* models_;
     QComboBox* ports_;
     std::vector<PortChoice> portEntries_;

@@ -12,6 +12,7 @@
 #include "platform/sdr_audio.h"
 #include "platform/sdr_demodulator.h"
 #include "platform/sdr_tuning.h"
+#include "radio/sdr_am_memory.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ SSdrRadio::SSdrRadio(const QString& portString, const QString& waveOutDevice, Op
     : portString_(portString),
       waveOutDevice_(waveOutDevice),
       options_(std::move(options)),
-      notices_(new QObject) {
+      notices_(new QObject),
+      coversAm_(sdr_am_memory::Remembered(portString)) {
     audioOut_.SetVolume(kStartVolume);
     sdr_audio::AttachSource(this);
     SdrDeviceOpener opener =
@@ -69,7 +71,7 @@ SSdrRadio::~SSdrRadio() {
 qint32 SSdrRadio::SetFrequency(float mhz) {
     frequency = mhz;
     const double stationHz = static_cast<double>(mhz) * 1e6;
-    const uint64_t serial = receiver_->SetFrequency(sdr_tuning::CentreFrequencyHz(stationHz));
+    const uint64_t serial = receiver_->SetFrequency(stationHz);
     {
         std::lock_guard lock(measureMutex_);
         requested_ = serial;
@@ -123,8 +125,9 @@ void SSdrRadio::OnOpened(bool coversAm) {
     demodTuning_ = ~uint64_t{0};  // the first block restarts the demodulator
     const bool again = everOpened_.exchange(true);
     const QString port = portString_;
-    OnUiThread(notices_, [again, port] {
+    OnUiThread(notices_, [again, port, coversAm] {
         LogWarning("SDR receiver %s %s", port.toUtf8().constData(), again ? "is back" : "is open");
+        sdr_am_memory::Remember(port, coversAm);
     });
 }
 
@@ -148,12 +151,13 @@ void SSdrRadio::OnLost(const std::string& reason) {
 void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
                         const SdrReceiver::Block& block) {
     if (block.tuning != demodTuning_) {
-        const double stationHz = block.centreHz + sdr_tuning::kStationOffsetHz;
-        const bool am = sdr_tuning::IsAmBand(stationHz);
-        if (!demodulator_ || demodRate_ != block.sampleRate || demodAm_ != am) {
+        const double offsetHz = block.stationHz - block.centreHz;
+        const bool am = sdr_tuning::IsAmBand(block.stationHz);
+        if (!demodulator_ || demodRate_ != block.sampleRate || demodAm_ != am ||
+            demodOffsetHz_ != offsetHz) {
             SdrDemodulatorConfig config;
             config.inputRate = block.sampleRate;
-            config.offsetHz = sdr_tuning::kStationOffsetHz;
+            config.offsetHz = offsetHz;
             config.audioRate = kSdrAudioRate;
             config.stereo = true;
             config.deemphasisUs = options_.deemphasisUs >= 0 ? options_.deemphasisUs
@@ -162,14 +166,14 @@ void SSdrRadio::OnBlock(const std::complex<float>* iq, size_t count,
             demodulator_ = std::make_unique<SdrDemodulator>(config);
             demodRate_ = block.sampleRate;
             demodAm_ = am;
+            demodOffsetHz_ = offsetHz;
         } else {
             demodulator_->Reset();
         }
         demodTuning_ = block.tuning;
         settleLeft_ = static_cast<size_t>(block.sampleRate * kSettleSeconds);
         mixer_ = {1.0, 0.0};
-        mixerStep_ = std::polar(
-            1.0, -2.0 * std::numbers::pi * sdr_tuning::kStationOffsetHz / block.sampleRate);
+        mixerStep_ = std::polar(1.0, -2.0 * std::numbers::pi * offsetHz / block.sampleRate);
         sum_ = {};
         summed_ = 0;
         previous_ = {};

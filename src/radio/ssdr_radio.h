@@ -58,7 +58,8 @@ class SSdrRadio : public SRadio {
     // edge). Waits for the first measurement after
     // a retune, at most tunedWaitMs.
     bool IsTuned() override;
-    // The open receiver tunes 0.52 to 1.71 MHz.
+    // The receiver tunes 0.52 to 1.71 MHz: as it says once open, before that
+    // as it said the last time it was open (remembered in the settings).
     bool HasAmBand() override;
     // The channel's signal-to-noise ratio says whether a station is there.
     bool SensesSignal() override { return true; }
@@ -84,7 +85,7 @@ class SSdrRadio : public SRadio {
     const QString waveOutDevice_;
     const Options options_;
     QObject* notices_;  // lives on the user-interface thread
-    std::atomic<bool> coversAm_{false};
+    std::atomic<bool> coversAm_;
     std::atomic<bool> everOpened_{false};
     SdrAudioOut audioOut_;
     bool audioFailureLogged_ = false;
@@ -104,6 +105,7 @@ class SSdrRadio : public SRadio {
     uint64_t demodTuning_ = ~uint64_t{0};
     double demodRate_ = 0;
     bool demodAm_ = false;
+    double demodOffsetHz_ = 0;
     size_t settleLeft_ = 0;
     size_t measureLeft_ = 0;
     std::vector<int16_t> pcm_;

@@ -256,8 +256,10 @@ TEST(SdrTuningTest, DeemphasisByTerritoryAndTheTuningOffset) {
     }
     const int own = sdr_tuning::DefaultDeemphasisUs();
     EXPECT_TRUE(own == 50 || own == 75);
-    // The station lies at +250 kHz in the baseband, clear of DC.
-    EXPECT_EQ(sdr_tuning::CentreFrequencyHz(100.1e6), 99.85e6);
+    // The station lies at +250 kHz in the baseband, clear of DC; a quarter
+    // of the rate on slower devices.
+    EXPECT_EQ(sdr_tuning::CentreFrequencyHz(100.1e6, 1.024e6), 99.85e6);
+    EXPECT_EQ(sdr_tuning::CentreFrequencyHz(100.1e6, 0.9e6), 99.875e6);
     EXPECT_EQ(sdr_tuning::StationOffsetHz(1.024e6), 250e3);
     EXPECT_EQ(sdr_tuning::StationOffsetHz(2.4e6), 250e3);
     EXPECT_EQ(sdr_tuning::StationOffsetHz(0.9e6), 225e3);

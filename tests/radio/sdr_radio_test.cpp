@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 
 #include "audio/swave_in.h"
 #include "audio/wave_test_files.h"
@@ -24,6 +27,7 @@
 #include "radio/sdr_port_list.h"
 #include "radio/set_radio_page.h"
 #include "radio/ssdr_radio.h"
+#include "support/alsa_test_devices.h"
 #include "support/message_box_recorder.h"
 #include "support/tone_analysis.h"
 
@@ -49,15 +53,22 @@ struct TestModule {
             reinterpret_cast<void (*)(double, double)>(dlsym(handle, "plumoratest_set_station"));
         setRange =
             reinterpret_cast<void (*)(double, double)>(dlsym(handle, "plumoratest_set_range"));
+        setRates =
+            reinterpret_cast<void (*)(double, double)>(dlsym(handle, "plumoratest_set_rates"));
+        setUnplugged = reinterpret_cast<void (*)(int)>(dlsym(handle, "plumoratest_set_unplugged"));
         centre = reinterpret_cast<double (*)(int*)>(dlsym(handle, "plumoratest_centre"));
     }
     ~TestModule() {
         setRange(24e6, 1766e6);
+        setRates(0.9e6, 3.2e6);
+        setUnplugged(0);
         dlclose(handle);
     }
     void* handle;
     void (*setStation)(double, double);
     void (*setRange)(double, double);
+    void (*setRates)(double, double);
+    void (*setUnplugged)(int);
     double (*centre)(int*);
 };
 
@@ -161,23 +172,54 @@ TEST(SdrPorts, PortTextsListsAndProtocolBytes) {
     EXPECT_FALSE(rtl_tcp::ParseGreeting({'H', 'T', 'T', 'P', 0, 0, 0, 5, 0, 0, 0, 29}));
 }
 
-TEST(SdrModel, RadioPageAsksForANetworkReceiverAndStoresIt) {
+TEST(SdrModel, RadioPageListsWhileSearchingAndAsksForANetworkReceiver) {
     RadioSettings settings;
     settings.vendor = kSdrRadioModel;
     settings.portAddress = 0;
     settings.portString = "soapy:driver=rtlsdr,serial=02";  // not plugged in
-    TSetRadio page(settings, 0, {}, [] {
-        return std::vector<SdrDeviceInfo>{{"Generic RTL2832U", "driver=rtlsdr,serial=01"}};
+    // The search hands over one module's devices, then waits for the test.
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    TSetRadio page(settings, 0, {}, [gate](const SdrDevicesFound& found) {
+        found({{"Generic RTL2832U", "driver=rtlsdr,serial=01"}});
+        gate.wait();
+        found({{"HackRF One", "driver=hackrf,serial=ab"}});
     });
     auto* ports = page.findChild<QComboBox*>("ports");
-    ASSERT_EQ(ports->count(), 3);
-    EXPECT_EQ(ports->currentText(), "driver=rtlsdr,serial=02 (not plugged in)");
-    EXPECT_EQ(page.choice().portText, settings.portString) << "kept, never replaced";
+    auto texts = [ports] {
+        std::vector<QString> all;
+        for (int i = 0; i < ports->count(); ++i) {
+            all.push_back(ports->itemText(i));
+        }
+        return all;
+    };
+    const QString stored = "driver=rtlsdr,serial=02";
+    const std::vector<QString> steps[] = {
+        {stored, kSearchingEntry, kNetworkReceiverEntry},
+        {"Generic RTL2832U", stored, kSearchingEntry, kNetworkReceiverEntry},
+        {"Generic RTL2832U", "HackRF One", stored + " (not plugged in)", kNetworkReceiverEntry},
+    };
+    for (size_t step = 0; step < std::size(steps); ++step) {
+        if (step == 2) {
+            release.set_value();
+        }
+        EXPECT_TRUE(WaitUntil([&] { return texts() == steps[step]; })) << step;
+        EXPECT_EQ(page.choice().portText, settings.portString) << "kept, never replaced";
+        if (step == 1) {
+            // The keys pass over the search entry to the one after it.
+            QTest::keyClick(ports, Qt::Key_Down);
+            EXPECT_NE(page.networkDialog(), nullptr);
+            EXPECT_EQ(ports->currentIndex(), 1);
+            if (page.networkDialog() != nullptr) {
+                page.networkDialog()->reject();
+            }
+        }
+    }
 
-    ports->activated(2);  // "Network receiver (rtl_tcp)..."
+    ports->activated(3);  // "Network receiver (rtl_tcp)..."
     TNetworkReceiverDialog* dialog = page.networkDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ports->currentIndex(), 1) << "nothing chosen until the dialog is confirmed";
+    EXPECT_EQ(ports->currentIndex(), 2) << "nothing chosen until the dialog is confirmed";
     dialog->findChild<QLineEdit*>("host")->setText("raspberrypi.local");
     dialog->findChild<QSpinBox*>("port")->setValue(1235);
     dialog->accept();
@@ -237,6 +279,13 @@ TEST_F(SoapySdrTest, ListsTunesAndRecordsTheStationThroughTheCaptureDevice) {
     ASSERT_EQ(devices.size(), 1u);
     EXPECT_EQ(devices[0].label, "Plumora test receiver");
     EXPECT_EQ(SoapyPortString(devices[0].args), kTestDevice);
+    RadioSettings settings;
+    settings.vendor = kSdrRadioModel;
+    settings.portString = kTestDevice;
+    TSetRadio page(settings);
+    auto* ports = page.findChild<QComboBox*>("ports");
+    EXPECT_TRUE(WaitUntil([&] { return ports->count() == 2; }));
+    EXPECT_EQ(ports->currentText(), "Plumora test receiver");
 
     module.setStation(95.0e6, 30);
     // SoapySDR hands the same device to every radio that opens it: one at a
@@ -262,12 +311,47 @@ TEST_F(SoapySdrTest, ListsTunesAndRecordsTheStationThroughTheCaptureDevice) {
     RecordProperty("left_snr_db", std::to_string(left.snrDb));
     RecordProperty("right_snr_db", std::to_string(right.snrDb));
     EXPECT_TRUE(messages.calls().empty());
+}
 
-    // A device that tunes medium wave offers AM.
-    radio.reset();
+TEST_F(SoapySdrTest, TunesBelowTheStationByTheRateAndRemembersAm) {
+    // A device that runs at 0.6 MS/s at most: the station lies 150 kHz
+    // above the centre, and is heard there.
+    module.setRates(0.25e6, 0.6e6);
+    module.setStation(95.0e6, 30);
+    {
+        SSdrRadio slow(kTestDevice, "", Fast());
+        slow.SetFrequency(95.0f);
+        ASSERT_TRUE(WaitUntil([&] { return slow.receiving(); }));
+        EXPECT_TRUE(WaitUntil([&] { return module.centre(nullptr) == 94.85e6; }));
+        EXPECT_TRUE(slow.IsTuned());
+        EXPECT_FALSE(slow.HasAmBand());
+    }
+    module.setRates(0.9e6, 3.2e6);
+
+    // A device that tunes medium wave offers AM once open, and from then on
+    // before it opens, so that a stored AM frequency is kept at start.
     module.setRange(0.1e6, 1766e6);
-    SSdrRadio wide(kTestDevice, "", Fast());
-    EXPECT_TRUE(WaitUntil([&] { return wide.HasAmBand(); }));
+    {
+        RadioDeviceSlot slot;
+        slot.Reset(kSdrRadioModel, 0, kTestDevice);
+        EXPECT_FALSE(slot.hasAmBand()) << "nothing known yet";
+        EXPECT_TRUE(WaitUntil([&] { return slot.device().HasAmBand(); }));
+        LetWaitingMessagesRun();  // the answer is remembered
+    }
+    module.setUnplugged(1);
+    for (const bool wide : {true, false}) {
+        RadioDeviceSlot slot;
+        slot.Reset(kSdrRadioModel, 0, kTestDevice);
+        EXPECT_EQ(slot.hasAmBand(), wide) << "before the device opens";
+        if (wide) {
+            // The device opens again without medium wave: forgotten.
+            module.setRange(24e6, 1766e6);
+            module.setUnplugged(0);
+            auto& radio = dynamic_cast<SSdrRadio&>(slot.device());
+            EXPECT_TRUE(WaitUntil([&] { return radio.receiving() && !radio.HasAmBand(); }));
+            LetWaitingMessagesRun();
+        }
+    }
 }
 
 TEST_F(SoapySdrTest, ScanStopsOnTheStationAndNotOnNoise) {
@@ -337,6 +421,31 @@ TEST(RtlTcpReceiver, TunesRecordsEndsTheRecordingOnADropAndReconnects) {
     ASSERT_EQ(messages.calls().size(), 1u) << "reported once";
     EXPECT_TRUE(messages.calls()[0].text.startsWith(kReceiverLost))
         << messages.calls()[0].text.toStdString();
+}
+
+TEST(SdrLoudspeaker, PlaysTheStationWhileUnmutedAndStopsOnMute) {
+    AlsaTestDevices alsa;
+    MessageBoxRecorder messages;
+    FakeRtlTcpServer server(100.0e6, 30);
+    SSdrRadio radio(QString::fromStdString(RtlTcpPortString("127.0.0.1", server.port())),
+                    AlsaTestDevices::kPlayback, Fast());
+    radio.SetFrequency(100.0f);
+    ASSERT_TRUE(WaitUntil([&] { return radio.receiving(); }));
+    const QString path = alsa.Path("playback.raw");
+    const qint64 frameBytes = 4;  // 16-bit stereo at the receiver's audio rate
+    radio.SetMute(false);
+    ASSERT_TRUE(WaitUntil([&] { return QFileInfo(path).size() >= kSdrAudioRate * frameBytes; }));
+    radio.SetMute(true);
+    const qint64 muted = QFileInfo(path).size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(QFileInfo(path).size(), muted) << "mute stops the loudspeaker";
+
+    const std::vector<int16_t> pcm = Samples(alsa.PlaybackOutput());
+    const auto tone = tone_analysis::Measure(tone_analysis::Channel(pcm, 2, 0, kSdrAudioRate / 4),
+                                             kSdrAudioRate, 1000);
+    EXPECT_NEAR(tone.hz, 1000, 1);
+    EXPECT_GT(tone.snrDb, 25);
+    EXPECT_TRUE(messages.calls().empty());
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ struct Control {
     bool unplugged = false;
     double lowHz = 24e6;
     double highHz = 1766e6;
+    double lowestRate = 0.9e6;
+    double highestRate = 3.2e6;
     double centreHz = 0;  // the last frequency a device was tuned to
     int tunings = 0;
     uint64_t generation = 1;  // changes with every setting above
@@ -44,7 +46,9 @@ class TestDevice final : public SoapySDR::Device {
     size_t getNumChannels(const int) const override { return 1; }
 
     SoapySDR::RangeList getSampleRateRange(const int, const size_t) const override {
-        return {SoapySDR::Range(0.9e6, 3.2e6)};
+        Control& c = TheControl();
+        std::lock_guard lock(c.mutex);
+        return {SoapySDR::Range(c.lowestRate, c.highestRate)};
     }
     void setSampleRate(const int, const size_t, const double rate) override {
         rate_ = rate;
@@ -172,6 +176,13 @@ __attribute__((visibility("default"))) void plumoratest_set_unplugged(int unplug
     Control& c = TheControl();
     std::lock_guard lock(c.mutex);
     c.unplugged = unplugged != 0;
+}
+
+__attribute__((visibility("default"))) void plumoratest_set_rates(double lowest, double highest) {
+    Control& c = TheControl();
+    std::lock_guard lock(c.mutex);
+    c.lowestRate = lowest;
+    c.highestRate = highest;
 }
 
 __attribute__((visibility("default"))) void plumoratest_set_range(double lowHz, double highHz) {
