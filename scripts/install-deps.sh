@@ -15,7 +15,7 @@ packages=(
   libasound2-dev alsa-utils
   libogg-dev libvorbis-dev
   libid3-3.8.3-dev zlib1g-dev
-  libavcodec-dev libavutil-dev libswresample-dev
+  libavcodec-dev libavutil-dev
   libhidapi-dev libusb-1.0-0-dev
   libsoapysdr-dev libliquid-dev
   googletest libgtest-dev libgmock-dev
