@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "audio/log.h"
+#include "platform/codec_engine.h"
 #include "platform/codec_manager.h"
 #include "platform/message_box.h"
 #include "platform/post_message.h"
@@ -46,8 +47,11 @@ bool SStreamWaveIn::Start() {
         int result = codec::kResultOk;
         auto stream = codec::CodecStream::Open(captureFormat_, fileFormat_, &result);
         if (!stream) {
+            // A codec module that cannot be loaded says why.
+            const QString missing = codec::EngineError();
             SetStartFailure("the codec cannot convert to the file's format (" +
-                            std::to_string(result) + ")");
+                            std::to_string(result) + ")" +
+                            (missing.isEmpty() ? std::string() : ": " + missing.toStdString()));
             Tell(QString::asprintf("%d", result), QStringLiteral("foo"));
             if (device_) {
                 CloseDevice();
