@@ -1,13 +1,9 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSettings>
-#include <QThread>
 
 #include "app/desktop_bus_wiring.h"
 #include "app/preset_table.h"
@@ -16,8 +12,6 @@
 #include "app/tab_window.h"
 #include "frame_fixture.h"
 #include "platform/local_messaging.h"
-#include "platform/wave_device.h"
-#include "support/alsa_test_devices.h"
 #include "support/private_session_bus.h"
 #include "support/scoped_xdg_dirs.h"
 #include "support/virtual_x_server.h"
@@ -76,23 +70,6 @@ TEST(RefuseAction, UnknownStationsAndRecordingWithoutInputAreRefused) {
         const auto refusal = RefuseAction(c.action, c.tune, presets, c.capture);
         EXPECT_EQ(refusal ? refusal->error : QString(), c.error) << c.tune;
     }
-}
-
-TEST(CanOpenCaptureDevice, ADeviceThatDoesNotAnswerIsAskedOnce) {
-    AlsaTestDevices devices;
-    EXPECT_TRUE(CanOpenCaptureDevice(AlsaTestDevices::kCapture));
-    QElapsedTimer elapsed;
-    elapsed.start();
-    EXPECT_FALSE(CanOpenCaptureDevice(AlsaTestDevices::kSilentCapture));
-    EXPECT_LT(elapsed.elapsed(), kWaveOpenTimeoutMs + 1000);
-    // A writer at last lets the abandoned open return and close.
-    const int writer =
-        open(devices.Path("silent.fifo").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
-    while (WaveOpensNotAnswering() != 0 && elapsed.elapsed() < 10000) {
-        QThread::msleep(5);
-    }
-    EXPECT_EQ(WaveOpensNotAnswering(), 0);
-    close(writer);
 }
 
 // Two hand-overs that arrive in one turn of the event loop each run once,

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "app/action_block.h"
+#include "app/desktop_bus_wiring.h"
 #include "app/radio_panel.h"
 #include "app/record_control.h"
 #include "app/settings_records.h"
@@ -113,6 +114,20 @@ TEST_F(PassthroughRecordingTest,
     EXPECT_FALSE(panel_->tuner().passthroughRunning());
     EXPECT_TRUE(messages_.calls().empty()) << "told in the status line, without a box";
     EXPECT_TRUE(ReadWaveFile(dir_.filePath("lstav_1.wav")).has_value());
+}
+
+// The desktop's Record asks whether the capture device opens.
+TEST(CanOpenCaptureDevice, ADeviceThatDoesNotAnswerIsAskedOnce) {
+    AlsaTestDevices devices;
+    EXPECT_TRUE(CanOpenCaptureDevice(AlsaTestDevices::kCapture));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(CanOpenCaptureDevice(AlsaTestDevices::kSilentCapture));
+    EXPECT_LT(elapsed.elapsed(), kWaveOpenTimeoutMs + 1000) << "not once per format";
+    const int writer =
+        open(devices.Path("silent.fifo").toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    EXPECT_TRUE(WaitUntil([] { return WaveOpensNotAnswering() == 0; }));
+    close(writer);
 }
 
 }  // namespace
