@@ -81,6 +81,9 @@ void TTrayIcon::UpdateMenu() {
 }
 
 bool TTrayIcon::SetIcon(int id) {
+    if (added_ && id == iconId_) {
+        return true;  // shown already: nothing goes to the tray
+    }
     iconId_ = id;
     icon_->setIcon(StateIcon(id));
     icon_->setToolTip(StateIconTip(id).left(kMaxTipLength));
