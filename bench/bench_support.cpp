@@ -1,15 +1,14 @@
 #include "bench_support.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 extern char** environ;
@@ -61,7 +60,11 @@ bool WritePcm(const QString& path, double seconds) {
     return true;
 }
 
-double RunProgram(std::vector<std::string> args) {
+namespace {
+
+// Starts a program with its standard input and output on the given
+// descriptors (-1: /dev/null) and its errors discarded; 0 when it cannot.
+pid_t Spawn(std::vector<std::string>& args, int in, int out) {
     std::vector<char*> argv;
     for (std::string& arg : args) {
         argv.push_back(arg.data());
@@ -69,12 +72,26 @@ double RunProgram(std::vector<std::string> args) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (in >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    }
+    if (out >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
+    return spawned == 0 ? pid : 0;
+}
+
+// The CPU seconds of a finished child, negative when it failed.
+double Reap(pid_t pid) {
+    if (pid <= 0) {
         return -1;
     }
     int status = 0;
@@ -85,53 +102,44 @@ double RunProgram(std::vector<std::string> args) {
     return CpuSeconds(usage);
 }
 
-pid_t StartPacedFeed(const std::string& fifo, const std::string& pcm, int64_t bytes) {
-    const pid_t pid = fork();
-    if (pid != 0) {
-        return pid;
-    }
-    // The child: plain system calls only.
-    signal(SIGPIPE, SIG_IGN);
-    const int in = open(pcm.c_str(), O_RDONLY);
-    const int out = open(fifo.c_str(), O_WRONLY);
-    if (in < 0 || out < 0) {
-        _exit(1);
-    }
-    constexpr int64_t kPieceBytes = kRate / 50 * 4;  // 20 ms of 16-bit stereo
-    char piece[kPieceBytes];
-    timespec due{};
-    clock_gettime(CLOCK_MONOTONIC, &due);
-    for (int64_t done = 0; done < bytes;) {
-        const ssize_t got = read(in, piece, sizeof piece);
-        if (got <= 0) {
-            lseek(in, 0, SEEK_SET);
-            continue;
-        }
-        for (ssize_t at = 0; at < got;) {
-            const ssize_t put = write(out, piece + at, static_cast<size_t>(got - at));
-            if (put <= 0) {
-                _exit(0);  // the reader has gone
-            }
-            at += put;
-        }
-        done += got;
-        due.tv_nsec += 20000000;
-        if (due.tv_nsec >= 1000000000) {
-            due.tv_nsec -= 1000000000;
-            ++due.tv_sec;
-        }
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr);
-    }
-    _exit(0);
+std::string PacedCaptureScript() {
+    return std::string(PLUMORA_BENCH_DIR) + "/paced_capture.sh";
 }
 
-void EndPacedFeed(pid_t feeder) {
-    if (feeder <= 0) {
-        return;
+}  // namespace
+
+double RunProgram(std::vector<std::string> args) {
+    return Reap(Spawn(args, -1, -1));
+}
+
+PipeCpu RunPipe(std::vector<std::string> first, std::vector<std::string> second) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return {};
     }
-    kill(feeder, SIGTERM);
-    int status = 0;
-    waitpid(feeder, &status, 0);
+    const pid_t writer = Spawn(first, -1, pipeFds[1]);
+    close(pipeFds[1]);
+    const pid_t reader = Spawn(second, pipeFds[0], -1);
+    close(pipeFds[0]);
+    PipeCpu cpu;
+    cpu.second = Reap(reader);
+    cpu.first = Reap(writer);
+    return cpu;
+}
+
+bool PacedCapture::Start(const std::string& folder) {
+    if (RunProgram({PacedCaptureScript(), "start", folder}) < 0) {
+        return false;
+    }
+    folder_ = folder;
+    setenv("ALSA_CONFIG_PATH", (folder + "/asound.conf").c_str(), 1);
+    return true;
+}
+
+PacedCapture::~PacedCapture() {
+    if (!folder_.empty()) {
+        RunProgram({PacedCaptureScript(), "stop", folder_});
+    }
 }
 
 }  // namespace bench

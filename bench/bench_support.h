@@ -28,13 +28,31 @@ bool WritePcm(const QString& path, double seconds);
 // cannot be started or fails.
 double RunProgram(std::vector<std::string> args);
 
-// Feeds `bytes` of the raw PCM file into the named pipe at the pace of a
-// capture device (kRate frames per second, in pieces of 20 ms), from a
-// child process of its own so that its work is not counted as ours. The
-// pipe is opened for writing when the child starts (it waits for a
-// reader); the child ends when all is written or the reader goes. -1 when
-// it cannot start. EndPacedFeed stops and reaps it.
-pid_t StartPacedFeed(const std::string& fifo, const std::string& pcm, int64_t bytes);
-void EndPacedFeed(pid_t feeder);
+// The capture device of bench/paced_capture.sh: a test signal (440 Hz left,
+// 1234 Hz right, a little noise) delivered in real time like a sound card's
+// input, for the life of this object. Start brings it up in `folder` and
+// points ALSA_CONFIG_PATH of this process (and so of its children) at it;
+// its ALSA device is then kPacedDevice.
+inline constexpr const char* kPacedDevice = "paced_capture";
+class PacedCapture {
+  public:
+    PacedCapture() = default;
+    PacedCapture(const PacedCapture&) = delete;
+    PacedCapture& operator=(const PacedCapture&) = delete;
+    ~PacedCapture();
+    bool Start(const std::string& folder);
+
+  private:
+    std::string folder_;
+};
+
+// CPU seconds of two programs joined by a pipe (the first one's output is
+// the second one's input), each measured on its own; negative for one that
+// cannot be started or fails.
+struct PipeCpu {
+    double first = -1;
+    double second = -1;
+};
+PipeCpu RunPipe(std::vector<std::string> first, std::vector<std::string> second);
 
 }  // namespace bench

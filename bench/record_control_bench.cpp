@@ -1,24 +1,19 @@
-// Records a stretch of 44100 Hz 16-bit stereo about in real time, as from a
-// sound card: an ALSA device (the file plugin on the null plugin) reads a
-// named pipe that a child process fills at the pace of a capture device.
-// The file plugin tops a short read of the pipe up with its null slave's
-// silence, so the device waits only while the pipe is empty and may run
-// somewhat ahead of real time; the reference programs reading the pipe
-// directly are paced exactly. The
-// radio panel records it through StartEvent and StopEvent in WAV, MP3 128
-// kbit/s and Vorbis 64 kbit/s, with the event loop running as in the
-// program; arecord, lame and oggenc take the same paced input. Reports CPU
-// seconds per hour of audio, the ratios, and the user-interface thread's
-// share (status line, meter, size limit).
+// Records a stretch of 44100 Hz 16-bit stereo in real time from a capture
+// device that delivers it as a sound card does (bench/paced_capture.sh: a
+// read blocks until the audio is there, nothing is padded). The radio panel
+// records it through StartEvent and StopEvent in WAV, MP3 128 kbit/s and
+// Vorbis 64 kbit/s, with the event loop running as in the program; arecord
+// records the same device, and lame and oggenc encode it as arecord hands
+// it to them through a pipe, each program's own CPU time measured. Reports
+// CPU seconds per hour of audio, the ratios, and the user-interface
+// thread's share (status line, meter, size limit).
 //
 //   record_control_bench [--seconds N] [--dir FOLDER]
 //
 // N is the length of audio per run (default 60; six runs take 6 N seconds).
 // Files go to FOLDER (default: a temporary folder) and are deleted.
 
-#include <sys/stat.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -26,12 +21,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/action_block.h"
@@ -46,19 +39,11 @@
 
 namespace {
 
-constexpr const char* kDevice = "plumora_record_bench";
+using bench::kPacedDevice;
 using bench::kRate;
+using bench::RunPipe;
 using bench::RunProgram;
 using bench::SelfCpu;
-using bench::WritePcm;
-
-// The paced input: the pipe the device and the reference programs read,
-// and the PCM that goes into it.
-struct PacedInput {
-    std::string fifo;
-    std::string pcm;
-    int64_t bytes = 0;
-};
 
 double ThreadCpu() {
     timespec t{};
@@ -98,37 +83,31 @@ void RunUntil(const std::function<bool()>& done) {
 }
 
 // One recording by hand through the panel until `frames` are in.
-Figures RecordThroughPanel(SettingsRecords& settings, int format, int64_t frames,
-                           const PacedInput& input) {
+Figures RecordThroughPanel(SettingsRecords& settings, int format, int64_t frames) {
     settings.formats.defaultAudioFormat = format;
-    ActionBlock actions;
+    ActionInbox actions;
     TAppDialog panel(settings, actions, false);
     panel.SetUp();
     RecordControl& control = *panel.recordControl();
-    const pid_t feeder = bench::StartPacedFeed(input.fifo, input.pcm, input.bytes);
     const double cpu = SelfCpu();
     const double ui = ThreadCpu();
     panel.StartEvent(-1);
     RunUntil([&] { return control.settled(); });
     SRecord* recorder = control.recorder();
     if (!panel.recording() || recorder == nullptr) {
-        bench::EndPacedFeed(feeder);
         return {};
     }
     RunUntil([&] { return !panel.recording() || FramesDone(recorder) >= frames; });
     panel.StopEvent(-1);
     RunUntil([&] { return control.settled(); });
-    const Figures figures{SelfCpu() - cpu, ThreadCpu() - ui};
-    bench::EndPacedFeed(feeder);
-    return figures;
+    return {SelfCpu() - cpu, ThreadCpu() - ui};
 }
 
-// A reference program reading the paced input.
-double RunPaced(const PacedInput& input, std::vector<std::string> args) {
-    const pid_t feeder = bench::StartPacedFeed(input.fifo, input.pcm, input.bytes);
-    const double cpu = RunProgram(std::move(args));
-    bench::EndPacedFeed(feeder);
-    return cpu;
+// arecord's arguments for `frames` of the paced device, then the output.
+std::vector<std::string> Arecord(int64_t frames, const char* type, std::string out) {
+    return {"arecord",     "-q", "-D",    kPacedDevice, "-f", "S16_LE", "-c",
+            "2",           "-r", "44100", "-t",         type, "-s",     std::to_string(frames),
+            std::move(out)};
 }
 
 }  // namespace
@@ -153,29 +132,11 @@ int main(int argc, char** argv) {
         folder = temporary.path();
     }
     QDir dir(folder);
-    const QString pcm = dir.filePath("bench-record.raw");
-    if (!WritePcm(pcm, seconds + 5)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(pcm));
+    bench::PacedCapture capture;
+    if (!capture.Start(dir.filePath("capture").toStdString())) {
+        std::fprintf(stderr, "cannot start the paced capture device (bench/paced_capture.sh)\n");
         return 1;
     }
-    const QString config = dir.filePath("bench-record-asound.conf");
-    QFile configFile(config);
-    if (!configFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return 1;
-    }
-    const QString fifo = dir.filePath("bench-record.fifo");
-    QFile::remove(fifo);
-    if (mkfifo(fifo.toLocal8Bit().constData(), 0600) != 0) {
-        std::fprintf(stderr, "cannot make %s\n", qPrintable(fifo));
-        return 1;
-    }
-    configFile.write(QStringLiteral("pcm.%1 {\n  type file\n  slave.pcm { type null }\n"
-                                    "  format \"raw\"\n  file \"/dev/null\"\n  infile \"%2\"\n"
-                                    "  hint { description \"Benchmark capture\" }\n}\n")
-                         .arg(kDevice, fifo)
-                         .toUtf8());
-    configFile.close();
-    setenv("ALSA_CONFIG_PATH", config.toLocal8Bit().constData(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
 
@@ -184,7 +145,7 @@ int main(int argc, char** argv) {
 
     SettingsRecords settings;
     settings.radio.vendor = 6;  // no radio
-    settings.sound.waveInDriver = kDevice;
+    settings.sound.waveInDriver = kPacedDevice;
     settings.files.defaultDirectory = dir.filePath("recordings");
     settings.files.fileSize = 9999;
     settings.formats.waveFormat = WaveFormat::Pcm(2, kRate, 16);
@@ -203,44 +164,51 @@ int main(int argc, char** argv) {
     settings.formats.vorSampleRate = static_cast<int>(kRate);
     settings.formats.vorBitRate = 64000;
 
-    // The recorders read the pipe until they have `frames`; the feed goes a
-    // little beyond, so that the device never waits at the end.
-    const PacedInput input{fifo.toStdString(), pcm.toStdString(), (frames + kRate * 2) * 4};
-    const Figures wav = RecordThroughPanel(settings, kFormatWav, frames, input);
-    const Figures mp3 = RecordThroughPanel(settings, kFormatMp3, frames, input);
-    const Figures ogg = RecordThroughPanel(settings, kFormatVorbis, frames, input);
+    const Figures wav = RecordThroughPanel(settings, kFormatWav, frames);
+    const Figures mp3 = RecordThroughPanel(settings, kFormatMp3, frames);
+    const Figures ogg = RecordThroughPanel(settings, kFormatVorbis, frames);
     QDir(dir.filePath("recordings")).removeRecursively();
 
-    // The reference programs read exactly `frames` from the pipe.
-    const PacedInput exact{fifo.toStdString(), pcm.toStdString(), frames * 4};
+    // The reference programs take exactly `frames` of the same device.
     const QString arecordOut = dir.filePath("bench-arecord.wav");
-    const double arecord =
-        RunPaced(input, {"arecord", "-q", "-D", kDevice, "-f", "S16_LE", "-c", "2", "-r", "44100",
-                         "-t", "wav", "-s", std::to_string(frames), arecordOut.toStdString()});
+    const double arecord = RunProgram(Arecord(frames, "wav", arecordOut.toStdString()));
     QFile::remove(arecordOut);
     const QString lameOut = dir.filePath("bench-lame.mp3");
-    const double lame = RunPaced(exact, {"lame", "--quiet", "-r", "-s", "44.1", "--bitwidth", "16",
-                                         "--signed", "--little-endian", "-m", "j", "--cbr", "-b",
-                                         "128", fifo.toStdString(), lameOut.toStdString()});
+    const bench::PipeCpu lame =
+        RunPipe(Arecord(frames, "raw", "-"),
+                {"lame", "--quiet", "-r", "-s", "44.1", "--bitwidth", "16", "--signed",
+                 "--little-endian", "-m", "j", "--cbr", "-b", "128", "-", lameOut.toStdString()});
     QFile::remove(lameOut);
     const QString oggOut = dir.filePath("bench-oggenc.ogg");
-    const double oggenc =
-        RunPaced(exact, {"oggenc", "-Q", "-r", "-B", "16", "-C", "2", "-R", "44100", "-b", "64",
-                         "--managed", "-o", oggOut.toStdString(), fifo.toStdString()});
+    const bench::PipeCpu oggenc = RunPipe(
+        Arecord(frames, "raw", "-"), {"oggenc", "-Q", "-r", "-B", "16", "-C", "2", "-R", "44100",
+                                      "-b", "64", "--managed", "-o", oggOut.toStdString(), "-"});
     QFile::remove(oggOut);
-    QFile::remove(pcm);
-    QFile::remove(fifo);
 
+    // An encoder's reference is its own CPU plus that of the arecord that
+    // captured for it, as our recorder both captures and encodes.
     auto ratio = [](double ours, double reference) {
         return reference > 0 && ours >= 0 ? ours / reference : 0.0;
     };
-    std::printf("%.0f s of 44100 Hz stereo fed in real time; CPU seconds per hour of audio\n",
+    auto pair = [](const bench::PipeCpu& cpu) {
+        return cpu.first >= 0 && cpu.second >= 0 ? cpu.first + cpu.second : -1.0;
+    };
+    std::printf("%.0f s of 44100 Hz stereo captured in real time; CPU seconds per hour of audio\n",
                 seconds);
-    std::printf("WAV         ours %7.2f   arecord %7.2f   ratio %.2f   UI thread %.2f\n",
-                wav.cpu * perHour, arecord * perHour, ratio(wav.cpu, arecord), wav.uiCpu * perHour);
-    std::printf("MP3 128k    ours %7.2f   lame    %7.2f   ratio %.2f   UI thread %.2f\n",
-                mp3.cpu * perHour, lame * perHour, ratio(mp3.cpu, lame), mp3.uiCpu * perHour);
-    std::printf("Vorbis 64k  ours %7.2f   oggenc  %7.2f   ratio %.2f   UI thread %.2f\n",
-                ogg.cpu * perHour, oggenc * perHour, ratio(ogg.cpu, oggenc), ogg.uiCpu * perHour);
-    return wav.cpu < 0 || mp3.cpu < 0 || ogg.cpu < 0 || arecord < 0 || lame < 0 || oggenc < 0;
+    std::printf(
+        "WAV         ours %7.2f   arecord %7.2f                     ratio %.2f   "
+        "UI thread %.2f\n",
+        wav.cpu * perHour, arecord * perHour, ratio(wav.cpu, arecord), wav.uiCpu * perHour);
+    std::printf(
+        "MP3 128k    ours %7.2f   lame    %7.2f + arecord %7.2f   ratio %.2f   "
+        "UI thread %.2f\n",
+        mp3.cpu * perHour, lame.second * perHour, lame.first * perHour, ratio(mp3.cpu, pair(lame)),
+        mp3.uiCpu * perHour);
+    std::printf(
+        "Vorbis 64k  ours %7.2f   oggenc  %7.2f + arecord %7.2f   ratio %.2f   "
+        "UI thread %.2f\n",
+        ogg.cpu * perHour, oggenc.second * perHour, oggenc.first * perHour,
+        ratio(ogg.cpu, pair(oggenc)), ogg.uiCpu * perHour);
+    return wav.cpu < 0 || mp3.cpu < 0 || ogg.cpu < 0 || arecord < 0 || pair(lame) < 0 ||
+           pair(oggenc) < 0;
 }

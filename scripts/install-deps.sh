@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package Plumora needs to build, run and test.
 # Safe to run again: packages already present are left alone.
+#
+#   scripts/install-deps.sh [--bench]
+#
+# --bench adds what the benchmarks in bench/ need beyond that: a private
+# sound server and ALSA's plugin for it, for the capture device that
+# delivers audio in real time (bench/paced_capture.sh).
 set -euo pipefail
 
 packages=(
@@ -19,6 +25,16 @@ packages=(
   dbus-daemon playerctl desktop-file-utils appstream file dpkg-dev
   locales
 )
+
+bench_packages=(pulseaudio pulseaudio-utils libasound2-plugins)
+case "${1:-}" in
+  --bench) packages+=("${bench_packages[@]}") ;;
+  "") ;;
+  *)
+    echo "usage: $0 [--bench]" >&2
+    exit 2
+    ;;
+esac
 
 # The tests also run the dialogs and pages under a locale with a decimal
 # comma and one with its own digits.
