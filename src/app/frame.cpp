@@ -250,8 +250,11 @@ void SDIDecFrame::UpdateRecentRecordings() {
 }
 
 void SDIDecFrame::UpdateStateIcons() {
-    icons_ = PickStateIcons(radio_->recording(), radio_->muted());
-    setWindowIcon(StateIconSet(icons_));
+    const StateIconPair icons = PickStateIcons(radio_->recording(), radio_->muted());
+    if (icons != icons_) {
+        icons_ = icons;
+        setWindowIcon(StateIconSet(icons_));
+    }
     if (tray_) {
         tray_->SetIcon(icons_.normal);
     }

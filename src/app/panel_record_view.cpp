@@ -71,6 +71,10 @@ SMeter* PanelRecordView::levelMeter() {
     return panel_.levelMeter();
 }
 
+bool PanelRecordView::shown() const {
+    return panel_.isVisible() && !panel_.window()->isMinimized();
+}
+
 QObject* PanelRecordView::stateIconReceiver() {
     return panel_.window();
 }

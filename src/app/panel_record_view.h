@@ -21,6 +21,9 @@ class PanelRecordView : public RecordControlView {
     void HideRecordButtons() override;
     void SetStatusText(const QString& text) override;
     SMeter* levelMeter() override;
+    // On screen: the panel is the current tab of a window that is neither
+    // hidden nor minimized.
+    bool shown() const override;
     QObject* stateIconReceiver() override;
 
   private:

@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
@@ -24,6 +23,7 @@
 #include "app/settings_records.h"
 #include "app/settings_store.h"
 #include "app/station_dialog.h"
+#include "app/status_line.h"
 #include "app/tune_text.h"
 #include "app/tuner_control.h"
 #include "audio/log.h"
@@ -192,11 +192,8 @@ void TAppDialog::BuildLayout() {
     meterPolicy.setRetainSizeWhenHidden(true);
     meter_->setSizePolicy(meterPolicy);
 
-    statusLabel_ = new QLabel(this);
-    statusLabel_->setObjectName("Status");
-    statusLabel_->setFrameShape(QFrame::StyledPanel);
-    statusLabel_->setFrameShadow(QFrame::Sunken);
-    statusLabel_->setMinimumWidth(120);
+    statusLine_ = new StatusLine(this);
+    statusLine_->setObjectName("Status");
 
     // Bezel around the read-out.
     auto* bezel = new QFrame(this);
@@ -262,7 +259,7 @@ void TAppDialog::BuildLayout() {
     // The window is as tall as its tallest tab: the face stays together at
     // the top and the status line at the bottom, as on a hardware radio.
     outer->addStretch(1);
-    outer->addWidget(statusLabel_);
+    outer->addWidget(statusLine_);
 
     meter_->Show(false);
 }
@@ -284,11 +281,11 @@ QString TAppDialog::RadioMenuText() const {
 }
 
 void TAppDialog::SetStatusText(const QString& text) {
-    statusLabel_->setText(text);
+    statusLine_->SetText(text);
 }
 
 QString TAppDialog::statusText() const {
-    return statusLabel_->text();
+    return statusLine_->text();
 }
 
 void TAppDialog::SetUp() {
@@ -577,6 +574,9 @@ void TAppDialog::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Names fit or not by the buttons' final widths.
     presets_->Refresh(settings_.presets, settings_.radioPanel.bank);
+    // Shown again (tab, tray, restored from the taskbar): the recording's
+    // progress was not drawn while out of sight.
+    recordControl_->RefreshProgress();
 }
 
 bool TAppDialog::event(QEvent* event) {

@@ -9,7 +9,6 @@
 
 #include "radio/radio_device_slot.h"
 
-class QLabel;
 class QPushButton;
 class QSlider;
 class QStackedLayout;
@@ -17,6 +16,7 @@ class RecordControl;
 class RecordControlView;
 class SMeter;
 class SMixer;
+class StatusLine;
 class TLedFloat;
 class TPresetButtons;
 class TunerControl;
@@ -153,7 +153,7 @@ class TAppDialog : public QWidget {
     QStackedLayout* recordPlace_;
     QSlider* volume_;
     SMeter* meter_;
-    QLabel* statusLabel_;
+    StatusLine* statusLine_;
     QTimer periodic_;
     QTimer tuneRepeat_;
     bool repeatUp_ = true;

@@ -117,6 +117,9 @@ class RecordControl : public QObject, private RecordSequencer::Steps {
     const ScheduleCheck& schedule() const { return *schedule_; }
     ScheduleCheck& schedule() { return *schedule_; }
     const RecordProgress& progress() const { return progress_; }
+    RecordProgress& progress() { return progress_; }
+    // The view shows again: the status line and the meter catch up.
+    void RefreshProgress() { progress_.Refresh(); }
 
   signals:
     void recordingStarted(int event, QString eventName, QString filePath);

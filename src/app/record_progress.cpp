@@ -15,6 +15,8 @@ void RecordProgress::Begin(const QString& name, const WaveFormat& captureFormat)
     shownText_.clear();
     shownSecond_ = -1;
     shownLevel_ = -1;
+    running_ = true;
+    drawn_ = true;
     if (SMeter* meter = sink_.levelMeter()) {
         meter->Show(true);
     }
@@ -22,6 +24,26 @@ void RecordProgress::Begin(const QString& name, const WaveFormat& captureFormat)
 
 void RecordProgress::Report(int64_t bytesWritten, uint32_t bytesPerSecond,
                             const QByteArray& lastBuffer) {
+    bytesWritten_ = bytesWritten;
+    bytesPerSecond_ = bytesPerSecond;
+    level_ =
+        PeakLevel(lastBuffer.constData(), static_cast<uint32_t>(lastBuffer.size()), captureFormat_);
+    drawn_ = false;
+    if (sink_.shown()) {
+        Draw();
+    }
+}
+
+void RecordProgress::Refresh() {
+    if (running_ && !drawn_ && sink_.shown()) {
+        Draw();
+    }
+}
+
+void RecordProgress::Draw() {
+    drawn_ = true;
+    const int64_t bytesWritten = bytesWritten_;
+    const uint32_t bytesPerSecond = bytesPerSecond_;
     const int64_t second = bytesPerSecond > 0 ? bytesWritten / bytesPerSecond : -1;
     if (bytesPerSecond == 0 || second != shownSecond_) {
         const QString text = StatusText(name_, bytesWritten, bytesPerSecond);
@@ -36,8 +58,7 @@ void RecordProgress::Report(int64_t bytesWritten, uint32_t bytesPerSecond,
     if (meter == nullptr) {
         return;
     }
-    const int level =
-        PeakLevel(lastBuffer.constData(), static_cast<uint32_t>(lastBuffer.size()), captureFormat_);
+    const int level = level_;
     if (level == shownLevel_) {
         return;
     }
@@ -51,6 +72,7 @@ void RecordProgress::Report(int64_t bytesWritten, uint32_t bytesPerSecond,
 }
 
 void RecordProgress::End() {
+    running_ = false;
     shownLevel_ = -1;
     SMeter* meter = sink_.levelMeter();
     if (meter == nullptr) {

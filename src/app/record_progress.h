@@ -12,7 +12,9 @@ class SMeter;
 // progress report of the recorder comes here; only what changed is drawn:
 // the status line when the recording's duration reaches a new second (or,
 // without a byte rate, when its text changes), the meter when the level
-// differs from the one shown.
+// differs from the one shown. While the view is not on screen (hidden in
+// the tray, minimized, another tab) nothing is drawn; Refresh() brings it
+// up to date when it shows again.
 class RecordProgress {
   public:
     class Sink {
@@ -20,6 +22,8 @@ class RecordProgress {
         virtual ~Sink() = default;
         virtual void SetStatusText(const QString& text) = 0;
         virtual SMeter* levelMeter() = 0;
+        // Whether the status line and the meter can be seen.
+        virtual bool shown() const { return true; }
     };
 
     explicit RecordProgress(Sink& sink) : sink_(sink) {}
@@ -28,6 +32,8 @@ class RecordProgress {
     void Begin(const QString& name, const WaveFormat& captureFormat);
     // One progress report; lastBuffer is the recorder's last captured buffer.
     void Report(int64_t bytesWritten, uint32_t bytesPerSecond, const QByteArray& lastBuffer);
+    // The view shows again: draws the last report, if it differs.
+    void Refresh();
     // The recording ended: meter to 0 and hidden.
     void End();
 
@@ -38,7 +44,14 @@ class RecordProgress {
     int meterUpdates() const { return meterUpdates_; }
 
   private:
+    void Draw();
+
     Sink& sink_;
+    bool running_ = false;
+    int64_t bytesWritten_ = 0;
+    uint32_t bytesPerSecond_ = 0;
+    int level_ = 0;  // of the last report's buffer
+    bool drawn_ = true;
     QString name_;
     WaveFormat captureFormat_;
     QString shownText_;

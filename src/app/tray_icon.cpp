@@ -85,6 +85,9 @@ void TTrayIcon::UpdateMenu() {
 }
 
 bool TTrayIcon::SetIcon(int id) {
+    if (added_ && id == iconId_) {
+        return true;  // shown already: nothing goes to the tray
+    }
     iconId_ = id;
     if (icon_ != nullptr) {
         icon_->setIcon(StateIcon(id));

@@ -39,7 +39,8 @@ class TTrayIcon : public QObject {
     ~TTrayIcon() override;
 
     // Shows the state icon: adds the icon to the tray the first time and
-    // changes it afterwards. An icon that does not appear is removed and
+    // changes it afterwards (the same icon again sends nothing). An icon
+    // that does not appear is removed and
     // added once more; false when it is still not there.
     bool SetIcon(int id);
     int iconId() const { return iconId_; }

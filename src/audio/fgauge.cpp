@@ -22,9 +22,14 @@ void FGauge::SetLed(int spacing, int thickness) {
 }
 
 void FGauge::SetValue(int value) {
-    if (value != value_) {
-        value_ = value;
-        update();
+    if (value == value_) {
+        return;
+    }
+    const int before = LitLedCount();
+    value_ = value;
+    const int after = LitLedCount();
+    if (after != before) {
+        update(LedSpan(std::min(before, after), std::max(before, after)));
     }
 }
 
@@ -59,10 +64,36 @@ QColor FGauge::OffColor() {
     return QColor(20, 60, 25);
 }
 
+int FGauge::EdgeWidth() const {
+    return std::max(1, style()->pixelMetric(QStyle::PM_DefaultFrameWidth) / 2);
+}
+
+QRect FGauge::LedArea() const {
+    QRect area = rect();
+    const int border = EdgeWidth();
+    area.adjust(edges_ & kLeft ? border : 0, edges_ & kTop ? border : 0,
+                edges_ & kRight ? -border : 0, edges_ & kBottom ? -border : 0);
+    for (int i = 0; i < frameWidth_ && area.width() > 2 && area.height() > 2; ++i) {
+        area.adjust(1, 1, -1, -1);
+    }
+    return area;
+}
+
+QRect FGauge::LedSpan(int first, int end) const {
+    const QRect area = LedArea();
+    const int leds = LedCount();
+    if (leds <= 0 || area.width() <= 0) {
+        return {};
+    }
+    const int x0 = area.left() + area.width() * first / leds;
+    const int x1 = area.left() + area.width() * end / leds;
+    return {x0, area.top(), x1 - x0, area.height()};
+}
+
 void FGauge::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QRect area = rect();
-    const int border = std::max(1, style()->pixelMetric(QStyle::PM_DefaultFrameWidth) / 2);
+    const int border = EdgeWidth();
     const QPalette& colors = palette();
     painter.fillRect(area, colors.color(QPalette::Window));
 

@@ -16,6 +16,7 @@ class FGauge : public QWidget {
     // spacing in units of the range (at least 1), thickness in per cent
     // (1..100).
     void SetLed(int spacing, int thickness);
+    // Repaints only the LEDs that go on or off.
     void SetValue(int value);
     // The sides that get the highlight (top, left) or shadow (bottom,
     // right) edge, and the count of one-pixel rectangles inside it.
@@ -38,6 +39,12 @@ class FGauge : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    int EdgeWidth() const;
+    // The black field the LEDs sit in, inside the edge and the frame.
+    QRect LedArea() const;
+    // The part of the field that LEDs first to end - 1 take.
+    QRect LedSpan(int first, int end) const;
+
     int low_ = 0;
     int high_ = 100;
     int value_ = 0;

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <map>
 
 #include "app/action_block.h"
 #include "app/command_ids.h"
@@ -14,6 +15,7 @@
 #include "app/led_display.h"
 #include "app/preset_buttons.h"
 #include "app/radio_panel.h"
+#include "app/record_control.h"
 #include "app/settings_records.h"
 #include "app/settings_store.h"
 #include "app/station_dialog.h"
@@ -26,6 +28,20 @@
 #include "support/scoped_xdg_dirs.h"
 
 namespace {
+
+// Counts the paint events of every widget it is installed on.
+class PaintCounter : public QObject {
+  public:
+    std::map<QObject*, int> paints;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints[watched];
+        }
+        return false;
+    }
+};
 
 // Stands in for the frame: counts the state-icon messages the panel posts.
 class FrameStandIn : public QWidget {
@@ -481,6 +497,71 @@ TEST_F(RadioPanelWidgetTest, LevelMeterFitsWhenARecordingSwitchesItOn) {
                       panel_->levelMeter()->size());
     EXPECT_TRUE(panel_->rect().contains(meter)) << meter.x() << "+" << meter.width();
     EXPECT_GT(meter.width(), 0);
+}
+
+// A second of recording repaints the status line once and the meter bars
+// whose lit LEDs changed, and nothing else of the window; hidden, the window
+// gets no paint at all and catches up when shown again. With PLUMORA_GRAB_DIR
+// set the recording panel is written there as a picture.
+TEST_F(RadioPanelWidgetTest, RecordingProgressRepaintsOnlyWhatChanged) {
+    MakePanel();
+    panel_->SetRecording(true);
+    RecordProgress& progress = panel_->recordControl()->progress();
+    progress.Begin("News", WaveFormat::Pcm(2, 44100, 16));
+    constexpr int kRate = 44100 * 4;
+    const auto stereo = [](int16_t left, int16_t right) {
+        const int16_t frame[2] = {left, right};
+        return QByteArray(reinterpret_cast<const char*>(frame), sizeof frame);
+    };
+    progress.Report(kRate / 2, kRate, stereo(0, 0));  // the meter turns to two bars
+    PaintCounter counter;
+    QList<QWidget*> widgets = frame_->findChildren<QWidget*>();
+    widgets.push_back(frame_.get());
+    for (QWidget* widget : widgets) {
+        widget->installEventFilter(&counter);
+    }
+    QTest::qWait(50);
+    counter.paints.clear();
+
+    // Five reports a second; the first two levels light the same LEDs.
+    const struct {
+        int64_t bytes;
+        QByteArray buffer;
+    } second[] = {{kRate + 100, stereo(3000, 3000)},
+                  {kRate + 200, stereo(3100, 3000)},
+                  {kRate + 300, stereo(30000, 3000)},
+                  {kRate + 400, stereo(30000, 3000)},
+                  {kRate + 500, stereo(30000, 3000)}};
+    for (const auto& report : second) {
+        progress.Report(report.bytes, kRate, report.buffer);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    }
+    QTest::qWait(50);
+    QWidget* status = panel_->findChild<QWidget*>("Status");
+    SMeter* meter = panel_->levelMeter();
+    std::map<QObject*, int> expected = {{status, 1}, {&meter->Left(), 2}, {&meter->Right(), 1}};
+    EXPECT_EQ(counter.paints, expected)
+        << "the status once, a bar when its lit LEDs change; nothing behind them";
+    EXPECT_EQ(panel_->statusText().toStdString(), "News 0.168MB  0:01");
+
+    frame_->hide();
+    counter.paints.clear();
+    progress.Report(2 * kRate, kRate, stereo(100, 100));
+    QTest::qWait(50);
+    EXPECT_TRUE(counter.paints.empty()) << "a hidden window gets no paint";
+    EXPECT_EQ(panel_->statusText().toStdString(), "News 0.168MB  0:01");
+    frame_->show();
+    EXPECT_EQ(panel_->statusText().toStdString(), "News 0.336MB  0:02")
+        << "brought up to date when shown";
+    EXPECT_EQ(meter->Left().value(), meter->Right().value());
+    const QString folder = qEnvironmentVariable("PLUMORA_GRAB_DIR");
+    if (!folder.isEmpty()) {
+        progress.Report(int64_t{3909} * kRate, kRate, stereo(20000, 9000));
+        panel_->grab().save(
+            QDir(folder).filePath(QString("radio_panel_recording_%1.png")
+                                      .arg(qRound(panel_->devicePixelRatioF() * 100))));
+    }
 }
 
 }  // namespace

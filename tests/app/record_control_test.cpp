@@ -189,6 +189,7 @@ class RecordControlTest : public ::testing::Test {
     void MakePanel() {
         panel_ = std::make_unique<TAppDialog>(settings_, actions_, false);
         panel_->SetUp();
+        panel_->show();  // the progress of a recording is drawn only on screen
         control().SetClock(clock_);
         control().SetRecentRecordings(&recent_);
     }
