@@ -74,6 +74,7 @@ ScheduleDecision ScheduleCheck::Tick(const QString& runningEvent) {
         }
     }
     ticked_ = true;
+    const long previousOffset = lastOffset_;
     lastWall_ = now;
     lastMonotonicMs_ = monotonicMs;
     lastOffset_ = local.tm_gmtoff;
@@ -92,14 +93,16 @@ ScheduleDecision ScheduleCheck::Tick(const QString& runningEvent) {
         return {};
     }
     lastExamined_ = wall;
-    const QStringList missed =
-        gap && previous >= 0 ? Missed(previous, day, local.tm_wday, wall) : QStringList();
+    const QStringList missed = gap && previous >= 0 ? Missed(previous, previousOffset, day,
+                                                             local.tm_wday, wall, local.tm_gmtoff)
+                                                    : QStringList();
     ScheduleDecision decision = Examine(runningEvent, day, local.tm_wday, minute);
     decision.missed = missed;
     return decision;
 }
 
-QStringList ScheduleCheck::Missed(int64_t after, int64_t day, int weekday, int64_t now) const {
+QStringList ScheduleCheck::Missed(int64_t after, long afterOffset, int64_t day, int weekday,
+                                  int64_t now, long nowOffset) const {
     std::vector<std::pair<int64_t, int>> windows;  // start, index
     const int64_t firstDay = std::max(FloorDiv(after, kMinutesPerDay), day - int64_t{kMissedDays});
     for (int i = 0; i < table_.count(); ++i) {
@@ -110,8 +113,14 @@ QStringList ScheduleCheck::Missed(int64_t after, int64_t day, int weekday, int64
         for (int64_t d = firstDay; d <= day; ++d) {
             const int64_t start = d * kMinutesPerDay + StartMinute(event);
             const int dayOfWeek = static_cast<int>(((weekday - (day - d)) % 7 + 7) % 7);
-            if (start > after && start + WindowLength(event) <= now &&
-                RunsOnWeekday(event, dayOfWeek) && started_.value(Key(event.name), -1) != start) {
+            const int64_t end = start + WindowLength(event);
+            if (start <= after || end > now || !RunsOnWeekday(event, dayOfWeek) ||
+                started_.value(Key(event.name), -1) == start) {
+                continue;
+            }
+            // A window wholly inside the hour the clocks skipped never came.
+            if (afterOffset == nowOffset || Shown(start, afterOffset, nowOffset) ||
+                Shown(end - 1, afterOffset, nowOffset)) {
                 windows.emplace_back(start, i);
             }
         }
@@ -125,6 +134,19 @@ QStringList ScheduleCheck::Missed(int64_t after, int64_t day, int weekday, int64
         }
     }
     return names;
+}
+
+bool ScheduleCheck::Shown(int64_t wall, long offset1, long offset2) const {
+    for (const long offset : {offset1, offset2}) {
+        const std::tm local = clock_.LocalTime(static_cast<std::time_t>(wall * 60 - offset));
+        const int64_t shown =
+            DayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * kMinutesPerDay +
+            local.tm_hour * 60 + local.tm_min;
+        if (shown == wall) {
+            return true;
+        }
+    }
+    return false;
 }
 
 ScheduleDecision ScheduleCheck::Examine(const QString& runningEvent, int64_t day, int weekday,

@@ -53,11 +53,12 @@ struct ScheduleDecision {
 // before (a recording stopped by hand, or whose start failed, stays ended).
 //
 // After a resume or a jump of the wall clock between two ticks (not at the
-// first tick, nor for a change of the time zone or its offset alone, so the
-// nights the clocks change stay as above), the real events with a window
-// that began after the minute of the tick before and ended at or before the
-// present minute are reported as missed: at most kMissedDays days back, once
-// per event. The window that holds the present minute is joined, not missed.
+// first tick, nor for a change of the time zone or its offset alone), the
+// real events with a window that began after the minute of the tick before
+// and ended at or before the present minute are reported as missed: at most
+// kMissedDays days back, once per event, in the order the windows began. The
+// window that holds the present minute is joined, not missed, and one wholly
+// inside an hour the clocks skipped never came, so it is not missed either.
 class ScheduleCheck {
   public:
     static constexpr int kJumpSeconds = 90;
@@ -82,8 +83,13 @@ class ScheduleCheck {
     // wall minute count, or -1.
     int64_t LatestWindowStart(int index, int64_t day, int weekday, int64_t now) const;
     ScheduleDecision Start(int index, int64_t windowStart);
-    // The real events whose windows lie wholly in (after, now].
-    QStringList Missed(int64_t after, int64_t day, int weekday, int64_t now) const;
+    // The real events whose windows lie wholly in (after, now]; the offsets
+    // from UTC (seconds) at both ends tell the hour the clocks skipped.
+    QStringList Missed(int64_t after, long afterOffset, int64_t day, int weekday, int64_t now,
+                       long nowOffset) const;
+    // Whether the clock showed this wall minute, given the offsets in force
+    // before and after it.
+    bool Shown(int64_t wall, long offset1, long offset2) const;
 
     const EventTable& table_;
     Clock& clock_;

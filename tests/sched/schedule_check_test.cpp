@@ -197,6 +197,12 @@ TEST(ScheduleCheckZones, ClockChangesJumpsResumesAndZoneChanges) {
          "jump 2026-12-07 07:58; run 2026-12-07 08:00; jump 2026-12-09 13:00; "
          "run 2026-12-09 13:01",
          {"Wed 14:00 CET !Daily"}},
+        {"suspended through the skipped hour: what never came is not missed",
+         {Event("Gone", kSunday, 2, 10, 2, 40), Event("Night", kSunday, 2, 30, 3, 10),
+          Event("Early", kSunday, 1, 30, 1, 50)},
+         "jump 2027-03-27 23:50; run 2027-03-27 23:52; resume; jump 2027-03-28 02:10; "
+         "run 2027-03-28 02:11",
+         {"Sun 04:10 CEST !Early", "Sun 04:10 CEST !Night"}},
         {"zone changed to one further east",
          {Event("Morning", kMonday, 7, 0, 9, 0)},
          "jump 2026-12-07 05:20; run 2026-12-07 05:30; zone Europe/Moscow; run 2026-12-07 06:10",
