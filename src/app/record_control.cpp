@@ -144,6 +144,14 @@ void RecordControl::EndRecording() {
 void RecordControl::Tick() {
     NoticeFailedRecorder();
     const ScheduleDecision decision = schedule_->Tick(sequencer_.runningEvent());
+    for (const QString& name : decision.missed) {
+        // Reported as a start that failed: nobody is there to answer.
+        const QString reason =
+            name + QStringLiteral(" was missed: the computer was asleep or its clock changed");
+        LogWarning("Scheduled event %s", Utf8(reason).constData());
+        view_.SetStatusText(reason);
+        emit recordingFailed(settings_.events.Find(name), name, reason);
+    }
     if (decision.kind == ScheduleDecision::kStart) {
         const int index = settings_.events.Find(decision.event);
         if (index >= 0) {

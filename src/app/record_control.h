@@ -126,6 +126,8 @@ class RecordControl : public QObject, private RecordSequencer::Steps {
     void recordingEnded(int event, QString eventName, QString filePath);
     // The recording reached the size limit and ended there.
     void recordingLimited(int event, QString eventName, QString filePath);
+    // A start failed, a recording failed on the way, or a scheduled event was
+    // missed while the computer slept or its clock was set on.
     void recordingFailed(int event, QString eventName, QString reason);
     void readyToExit();
 

@@ -1,6 +1,9 @@
 #include "sched/schedule_check.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "platform/clock.h"
 #include "sched/event_table.h"
@@ -58,31 +61,92 @@ ScheduleDecision ScheduleCheck::Tick(const QString& runningEvent) {
     const int64_t monotonicMs = clock_.MonotonicMs();
     const std::tm local = clock_.LocalTime(now);
     const QString zone = local.tm_zone != nullptr ? QString::fromLatin1(local.tm_zone) : QString();
+    // A gap whose start is known: a resume or a jump since the tick before.
+    bool gap = ticked_ && resumed_;
+    resumed_ = false;
     if (ticked_) {
         const int64_t drift =
             (static_cast<int64_t>(now) - lastWall_) * 1000 - (monotonicMs - lastMonotonicMs_);
-        if (std::llabs(drift) > int64_t{kJumpSeconds} * 1000 || local.tm_gmtoff != lastOffset_ ||
-            zone != lastZone_) {
+        const bool jumped = std::llabs(drift) > int64_t{kJumpSeconds} * 1000;
+        gap = gap || jumped;
+        if (jumped || local.tm_gmtoff != lastOffset_ || zone != lastZone_) {
             catchUp_ = true;
         }
     }
     ticked_ = true;
+    const long previousOffset = lastOffset_;
     lastWall_ = now;
     lastMonotonicMs_ = monotonicMs;
     lastOffset_ = local.tm_gmtoff;
     lastZone_ = zone;
 
     if (!table_.timerEnable()) {
+        lastTickMinute_ = -1;
         return {};
     }
     const int64_t day = DayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     const int minute = local.tm_hour * 60 + local.tm_min;
     const int64_t wall = day * kMinutesPerDay + minute;
+    const int64_t previous = lastTickMinute_;
+    lastTickMinute_ = wall;
     if (wall == lastExamined_ && !catchUp_) {
         return {};
     }
     lastExamined_ = wall;
-    return Examine(runningEvent, day, local.tm_wday, minute);
+    const QStringList missed = gap && previous >= 0 ? Missed(previous, previousOffset, day,
+                                                             local.tm_wday, wall, local.tm_gmtoff)
+                                                    : QStringList();
+    ScheduleDecision decision = Examine(runningEvent, day, local.tm_wday, minute);
+    decision.missed = missed;
+    return decision;
+}
+
+QStringList ScheduleCheck::Missed(int64_t after, long afterOffset, int64_t day, int weekday,
+                                  int64_t now, long nowOffset) const {
+    std::vector<std::pair<int64_t, int>> windows;  // start, index
+    const int64_t firstDay = std::max(FloorDiv(after, kMinutesPerDay), day - int64_t{kMissedDays});
+    for (int i = 0; i < table_.count(); ++i) {
+        const ScheduledEvent& event = table_.at(i);
+        if (!CanStart(event)) {
+            continue;
+        }
+        for (int64_t d = firstDay; d <= day; ++d) {
+            const int64_t start = d * kMinutesPerDay + StartMinute(event);
+            const int dayOfWeek = static_cast<int>(((weekday - (day - d)) % 7 + 7) % 7);
+            const int64_t end = start + WindowLength(event);
+            if (start <= after || end > now || !RunsOnWeekday(event, dayOfWeek) ||
+                started_.value(Key(event.name), -1) == start) {
+                continue;
+            }
+            // A window wholly inside the hour the clocks skipped never came.
+            if (afterOffset == nowOffset || Shown(start, afterOffset, nowOffset) ||
+                Shown(end - 1, afterOffset, nowOffset)) {
+                windows.emplace_back(start, i);
+            }
+        }
+    }
+    std::sort(windows.begin(), windows.end());
+    QStringList names;
+    for (const auto& [start, index] : windows) {
+        const QString& name = table_.at(index).name;
+        if (!names.contains(name, Qt::CaseInsensitive)) {
+            names.append(name);
+        }
+    }
+    return names;
+}
+
+bool ScheduleCheck::Shown(int64_t wall, long offset1, long offset2) const {
+    for (const long offset : {offset1, offset2}) {
+        const std::tm local = clock_.LocalTime(static_cast<std::time_t>(wall * 60 - offset));
+        const int64_t shown =
+            DayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * kMinutesPerDay +
+            local.tm_hour * 60 + local.tm_min;
+        if (shown == wall) {
+            return true;
+        }
+    }
+    return false;
 }
 
 ScheduleDecision ScheduleCheck::Examine(const QString& runningEvent, int64_t day, int weekday,
@@ -118,7 +182,7 @@ ScheduleDecision ScheduleCheck::Examine(const QString& runningEvent, int64_t day
             // Examine this minute again on the next tick: an event whose
             // window holds it may start then.
             lastExamined_ = -1;
-            return {ScheduleDecision::kStop, runningEvent};
+            return {ScheduleDecision::kStop, runningEvent, {}};
         }
     }
 
@@ -163,5 +227,5 @@ int64_t ScheduleCheck::LatestWindowStart(int index, int64_t day, int weekday, in
 ScheduleDecision ScheduleCheck::Start(int index, int64_t windowStart) {
     const QString& name = table_.at(index).name;
     started_.insert(Key(name), windowStart);
-    return {ScheduleDecision::kStart, name};
+    return {ScheduleDecision::kStart, name, {}};
 }

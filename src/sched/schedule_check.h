@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <ctime>
 
@@ -9,10 +10,12 @@ class Clock;
 class EventTable;
 
 // What the record control is to do after a tick: start or end the event of
-// that name, or nothing.
+// that name, or nothing; and the events whose windows passed unseen.
 struct ScheduleDecision {
     enum Kind { kNone, kStart, kStop } kind = kNone;
     QString event;
+    // Names of the events missed in a gap, earliest window first, each once.
+    QStringList missed;
 
     bool operator==(const ScheduleDecision&) const = default;
 };
@@ -48,9 +51,18 @@ struct ScheduleDecision {
 // window began last (the first in table order on a tie) is joined for its
 // remaining time, unless it runs already or that window was started once
 // before (a recording stopped by hand, or whose start failed, stays ended).
+//
+// After a resume or a jump of the wall clock between two ticks (not at the
+// first tick, nor for a change of the time zone or its offset alone), the
+// real events with a window that began after the minute of the tick before
+// and ended at or before the present minute are reported as missed: at most
+// kMissedDays days back, once per event, in the order the windows began. The
+// window that holds the present minute is joined, not missed, and one wholly
+// inside an hour the clocks skipped never came, so it is not missed either.
 class ScheduleCheck {
   public:
     static constexpr int kJumpSeconds = 90;
+    static constexpr int kMissedDays = 8;
 
     ScheduleCheck(const EventTable& table, Clock& clock);
 
@@ -60,7 +72,10 @@ class ScheduleCheck {
     ScheduleDecision Tick(const QString& runningEvent);
 
     // The next tick catches up, as after a resume.
-    void RequestCatchUp() { catchUp_ = true; }
+    void RequestCatchUp() {
+        catchUp_ = true;
+        resumed_ = true;
+    }
 
   private:
     ScheduleDecision Examine(const QString& runningEvent, int64_t day, int weekday, int minute);
@@ -68,11 +83,19 @@ class ScheduleCheck {
     // wall minute count, or -1.
     int64_t LatestWindowStart(int index, int64_t day, int weekday, int64_t now) const;
     ScheduleDecision Start(int index, int64_t windowStart);
+    // The real events whose windows lie wholly in (after, now]; the offsets
+    // from UTC (seconds) at both ends tell the hour the clocks skipped.
+    QStringList Missed(int64_t after, long afterOffset, int64_t day, int weekday, int64_t now,
+                       long nowOffset) const;
+    // Whether the clock showed this wall minute, given the offsets in force
+    // before and after it.
+    bool Shown(int64_t wall, long offset1, long offset2) const;
 
     const EventTable& table_;
     Clock& clock_;
     bool catchUp_ = true;
     bool ticked_ = false;
+    bool resumed_ = false;
     std::time_t lastWall_ = 0;
     int64_t lastMonotonicMs_ = 0;
     long lastOffset_ = 0;
@@ -80,6 +103,9 @@ class ScheduleCheck {
     // Wall minutes since 1970 (local date and time as the clock shows it) of
     // the minute examined last; -1 examines the next tick's minute again.
     int64_t lastExamined_ = -1;
+    // Wall minute of the tick before, while the timer switch was on; -1 for
+    // none (the gap since is unknown, or nothing was due in it).
+    int64_t lastTickMinute_ = -1;
     // Lower-case event name -> start (wall minutes) of the window started
     // last for it.
     QHash<QString, int64_t> started_;

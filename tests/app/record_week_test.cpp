@@ -59,7 +59,7 @@ constexpr WeekEvent kWeek[] = {
     {"Joined", kFri, 1030, 1100},     {"Friday", kFri, 2000, 2100},  {"Cut", kSat, 830, 845},
     {"Edited", kSat, 800, 900},       {"Midnight", kSat, 2330, 30},  {"D0", kSun, 130, 230},
     {"D1", kSun, 210, 220},           {"D2", kSun, 230, 330},        {"D3", kSun, 259, 301},
-    {"Sunday", kSun, 1000, 1100},
+    {"Sunday", kSun, 1000, 1100},     {"Dozed", kThu, 1345, 1355},   {"Skipped", kFri, 1000, 1030},
 };
 
 ScheduledEvent Event(const WeekEvent& e) {
@@ -156,12 +156,12 @@ TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
         const std::time_t t = clock.Now();
         if (t == suspend) {
             // Thursday 13:30, Before recording: suspended for 40 minutes (the
-            // monotonic clock stands still), through its end and Asleep's
-            // start; the resume is told.
+            // monotonic clock stands still), through its end, all of Dozed
+            // and Asleep's start; the resume is told.
             clock.SetTime(Utc("2026-10-22 12:10"));
             control.schedule().RequestCatchUp();
         } else if (t == setOn) {
-            clock.SetTime(Utc("2026-10-23 08:40"));  // Friday 09:20 set to 10:40
+            clock.SetTime(Utc("2026-10-23 08:40"));  // Friday 09:20 set to 10:40, past Skipped
         } else if (t == edit) {
             // Saturday 08:15, Edited recording: an event before it goes, and
             // New replaces it with a later end (it moves to the end).
@@ -203,10 +203,14 @@ TEST(RecordWeek, EveryEventRecordsOrReportsItsFailureThroughEachFault) {
         "Wed 21:00 CEST  Short    Short_1.wav     30:00  ended",
         "Thu 07:45 CEST  News     News_4.wav      15:00  ended",
         "Thu 13:00 CEST  Before   Before_1.wav    30:00  ended",
+        "Thu 14:10 CEST  Dozed    -                   -  failed: Dozed was missed: the computer "
+        "was asleep or its clock changed",
         "Thu 14:10 CEST  Asleep   Asleep_1.wav    49:58  ended",
         "Thu 17:00 CEST  Daily    Daily_4.wav     15:00  ended",
         "Fri 07:45 CEST  News     News_5.wav      15:00  ended",
         "Fri 09:00 CEST  Jumped   Jumped_1.wav    20:00  ended",
+        "Fri 10:40 CEST  Skipped  -                   -  failed: Skipped was missed: the "
+        "computer was asleep or its clock changed",
         "Fri 10:40 CEST  Joined   Joined_1.wav    19:58  ended",
         "Fri 17:00 CEST  Daily    Daily_5.wav     15:00  ended",
         "Fri 20:00 CEST  Friday   Friday_1.wav    60:00  ended",

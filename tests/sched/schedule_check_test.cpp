@@ -98,13 +98,13 @@ TEST_F(ScheduleCheckTest, MinuteOfAnEndIsExaminedAgainForStarts) {
     table.Add(Event("B", kFriday, 8, 0, 9, 0));
     EXPECT_EQ(Minute(7, 7, 0), V{"+A"});
     clock.Set(2026, 12, 7, 8, 0, 0);
-    EXPECT_EQ(check.Tick("A"), (ScheduleDecision{ScheduleDecision::kStop, "A"}));
+    EXPECT_EQ(check.Tick("A"), (ScheduleDecision{ScheduleDecision::kStop, "A", {}}));
     // B is moved to today while that minute lasts: the next tick starts it.
     ScheduledEvent b = table.at(1);
     b.days |= kMonday;
     table.Replace(1, b);
     clock.Set(2026, 12, 7, 8, 0, 2);
-    EXPECT_EQ(check.Tick(""), (ScheduleDecision{ScheduleDecision::kStart, "B"}));
+    EXPECT_EQ(check.Tick(""), (ScheduleDecision{ScheduleDecision::kStart, "B", {}}));
 }
 
 TEST_F(ScheduleCheckTest, StartEqualToEndRunsADay) {
@@ -125,7 +125,7 @@ TEST_F(ScheduleCheckTest, NothingFiresWhileTimersAreDisabled) {
     table.setTimerEnable(false);
     EXPECT_EQ(Run(7, 7, 59, 7, 8, 0), V{});
     table.setTimerEnable(true);  // still 08:00: the minute was not used up
-    EXPECT_EQ(check.Tick(""), (ScheduleDecision{ScheduleDecision::kStart, "A"}));
+    EXPECT_EQ(check.Tick(""), (ScheduleDecision{ScheduleDecision::kStart, "A", {}}));
 }
 
 TEST_F(ScheduleCheckTest, EditsOfTheListNeverMoveTheRunningEvent) {
@@ -146,7 +146,7 @@ struct ZoneCase {
     // Steps: "run <UTC>" ticks every 2 s, "jump <UTC>" sets the wall clock
     // only, "zone <TZ>", "hand" (stopped by hand), "resume".
     const char* steps;
-    V expected;  // "<local weekday, time, zone> +/-event"
+    V expected;  // "<local weekday, time, zone> +/-event", "!event" when missed
 };
 
 TEST(ScheduleCheckZones, ClockChangesJumpsResumesAndZoneChanges) {
@@ -182,6 +182,27 @@ TEST(ScheduleCheckZones, ClockChangesJumpsResumesAndZoneChanges) {
          "jump 2026-12-07 08:58; run 2026-12-07 09:15; resume; run 2026-12-07 09:20; hand; "
          "jump 2026-12-07 09:25; run 2026-12-07 10:05",
          {"Mon 10:00 CET +P", "Mon 10:10 CET -P", "Mon 10:16 CET +Q"}},
+        {"a resume reports windows wholly in its gap, joins the one holding now",
+         {Event("Gone", kMonday, 9, 30, 10, 0), Event("Quiet", kMonday, 9, 30, 9, 40, kActionNone),
+          Event("Held", kMonday, 9, 45, 11, 0), Event("Ends", kMonday, 9, 50, 10, 20)},
+         "jump 2026-12-07 07:58; run 2026-12-07 08:05; resume; jump 2026-12-07 09:20; "
+         "run 2026-12-07 09:25",
+         {"Mon 10:20 CET !Gone", "Mon 10:20 CET !Ends", "Mon 10:20 CET +Held"}},
+        {"the first tick knows no gap",
+         {Event("Early", kMonday, 9, 0, 9, 30), Event("Now", kMonday, 9, 0, 11, 0)},
+         "jump 2026-12-07 09:20; run 2026-12-07 09:25",
+         {"Mon 10:20 CET +Now"}},
+        {"two days set on: each missed event once",
+         {Event("Daily", kEveryDay, 12, 0, 12, 30), Event("Friday", kFriday, 12, 0, 12, 30)},
+         "jump 2026-12-07 07:58; run 2026-12-07 08:00; jump 2026-12-09 13:00; "
+         "run 2026-12-09 13:01",
+         {"Wed 14:00 CET !Daily"}},
+        {"suspended through the skipped hour: what never came is not missed",
+         {Event("Gone", kSunday, 2, 10, 2, 40), Event("Night", kSunday, 2, 30, 3, 10),
+          Event("Early", kSunday, 1, 30, 1, 50)},
+         "jump 2027-03-27 23:50; run 2027-03-27 23:52; resume; jump 2027-03-28 02:10; "
+         "run 2027-03-28 02:11",
+         {"Sun 04:10 CEST !Early", "Sun 04:10 CEST !Night"}},
         {"zone changed to one further east",
          {Event("Morning", kMonday, 7, 0, 9, 0)},
          "jump 2026-12-07 05:20; run 2026-12-07 05:30; zone Europe/Moscow; run 2026-12-07 06:10",
@@ -200,11 +221,14 @@ TEST(ScheduleCheckZones, ClockChangesJumpsResumesAndZoneChanges) {
         V fired;
         auto tick = [&] {
             const ScheduleDecision d = check->Tick(running);
+            const std::tm local = clock.LocalNow();
+            char when[64];
+            std::strftime(when, sizeof when, "%a %H:%M %Z ", &local);
+            for (const QString& name : d.missed) {
+                fired.push_back(when + ("!" + name.toStdString()));
+            }
             if (d.kind != ScheduleDecision::kNone) {
                 running = d.kind == ScheduleDecision::kStart ? d.event : QString();
-                const std::tm local = clock.LocalNow();
-                char when[64];
-                std::strftime(when, sizeof when, "%a %H:%M %Z ", &local);
                 fired.push_back(when + Text(d));
             }
         };
