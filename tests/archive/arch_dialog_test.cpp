@@ -446,9 +446,10 @@ TEST_F(ArchDialogTest, FailingOutputDeviceEndsPlaybackWithAMessage) {
 
 // Play returns at once and the window goes on while the device opens; a
 // device that never answers (the paced one without a reader) is told once,
-// unless the playback was stopped or discarded meanwhile.
+// unless the playback was stopped or discarded meanwhile; a seek meanwhile
+// is taken once the open returns.
 TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
-    enum class Then { kWait, kStop, kDiscard };
+    enum class Then { kWait, kStop, kSeekAndStop, kDiscard };
     const QString cantPlay = "Can't play.\nWave output device already in use or disabled?";
     const struct {
         const char* device;
@@ -458,6 +459,7 @@ TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
         {AlsaTestDevices::kPlayback, Then::kWait, {}},
         {AlsaTestDevices::kPacedPlayback, Then::kWait, {cantPlay}},
         {AlsaTestDevices::kPacedPlayback, Then::kStop, {}},
+        {AlsaTestDevices::kPacedPlayback, Then::kSeekAndStop, {}},
         {AlsaTestDevices::kPacedPlayback, Then::kDiscard, {}},
     };
     const QByteArray samples = RecordWave("News_1.wav", 1.0, false);
@@ -480,7 +482,12 @@ TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
         EXPECT_TRUE(archive.playing()) << what;
         EXPECT_TRUE(archive.stopButton()->isVisibleTo(&archive)) << what;
         ticks = 0;
-        if (c.then == Then::kStop) {
+        if (c.then == Then::kSeekAndStop) {
+            // A seek is taken once the open returns; it is told at once.
+            archive.playerControl().SeekToTime(500000);
+            EXPECT_EQ(archive.playerControl().PositionUs(), 500000);
+        }
+        if (c.then == Then::kStop || c.then == Then::kSeekAndStop) {
             archive.Stop();
         } else if (c.then == Then::kDiscard) {
             archive.playerControl().Discard();
@@ -501,9 +508,11 @@ TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
         for (size_t i = before; i < messages.calls().size(); ++i) {
             shown << messages.calls()[i].text;
         }
-        EXPECT_EQ(shown, c.shown) << what;
+        EXPECT_EQ(shown.join("|").toStdString(), c.shown.join("|").toStdString()) << what;
         if (answers) {
             EXPECT_EQ(devices.PlaybackOutput(), samples);
+        } else if (c.then != Then::kDiscard) {
+            EXPECT_EQ(archive.player()->GetPosition(), c.then == Then::kSeekAndStop ? 8000 : 0);
         }
     }
     // The opens that never answered return once the pipe has a reader.
