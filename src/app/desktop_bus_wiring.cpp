@@ -13,7 +13,6 @@
 #include "app/tuner_control.h"
 #include "archive/arch_dialog.h"
 #include "archive/archive_player.h"
-#include "audio/splay.h"
 #include "audio/wave_device_choice.h"
 #include "platform/post_message.h"
 #include "platform/wave_device.h"
@@ -21,28 +20,23 @@
 
 namespace {
 
-constexpr qint64 kMicroseconds = 1000 * 1000;
-
 void ReadArchive(const TArchDialog* archive, PlayerState& state) {
     if (archive == nullptr || archive->playerControl().player() == nullptr) {
         return;
     }
+    // Through the control: a player opening its device is not asked.
     const ArchivePlayer& control = archive->playerControl();
-    SPlay* player = control.player();
     state.archiveOpen = true;
     state.archivePlaying = control.playing();
-    state.archivePath = QString::fromStdString(player->GetFileName());
+    state.archivePath = control.path();
     const RecordingInfo& info = control.info();
     if (info.station > 0) {
         state.archiveArtist = FrequencyText(static_cast<float>(info.station));
     } else {
         state.archiveArtist = info.eventName;
     }
-    const qint64 perSecond = player->GetBytesPerSecond();
-    if (perSecond > 0) {
-        state.positionUs = player->GetPosition() * kMicroseconds / perSecond;
-        state.lengthUs = player->GetLength() * kMicroseconds / perSecond;
-    }
+    state.positionUs = control.PositionUs();
+    state.lengthUs = control.LengthUs();
 }
 
 unsigned CommandId(BusCommand command) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaObject>
 #include <algorithm>
 
 #include "archive/archive_listing.h"
@@ -23,20 +24,48 @@ ArchivePlayer::ArchivePlayer(const SoundDeviceSettings& sound, QObject* parent)
     : QObject(parent), sound_(sound) {}
 
 ArchivePlayer::~ArchivePlayer() {
+    // An open gives up within the wave devices' time-out; its players must
+    // not outlive the open, nor post to this object once it is gone.
+    for (auto& [player, thread] : opens_) {
+        thread.join();
+    }
+    opens_.clear();
+    dropped_.clear();
     if (player_ && player_->IsPlaying()) {
         player_->Stop();
     }
 }
 
 QString ArchivePlayer::path() const {
-    return player_ ? QString::fromStdString(player_->GetFileName()) : QString();
+    return player_ ? QString::fromStdString(fileName_) : QString();
+}
+
+int64_t ArchivePlayer::Position() const {
+    if (!player_) {
+        return 0;
+    }
+    return opening_ ? target_.value_or(openedAt_) : player_->GetPosition();
+}
+
+int64_t ArchivePlayer::Length() const {
+    if (!player_) {
+        return 0;
+    }
+    return opening_ ? length_ : player_->GetLength();
+}
+
+uint32_t ArchivePlayer::BytesPerSecond() const {
+    return player_ ? bytesPerSecond_ : 0;
 }
 
 qint64 ArchivePlayer::PositionUs() const {
-    if (!player_ || player_->GetBytesPerSecond() == 0) {
-        return 0;
-    }
-    return player_->GetPosition() * kMicroseconds / player_->GetBytesPerSecond();
+    const uint32_t perSecond = BytesPerSecond();
+    return perSecond == 0 ? 0 : Position() * kMicroseconds / perSecond;
+}
+
+qint64 ArchivePlayer::LengthUs() const {
+    const uint32_t perSecond = BytesPerSecond();
+    return perSecond == 0 ? 0 : Length() * kMicroseconds / perSecond;
 }
 
 bool ArchivePlayer::Open(const QString& path) {
@@ -65,6 +94,8 @@ bool ArchivePlayer::Open(const QString& path) {
         return false;
     }
     info_ = ReadRecordingInfo(path);
+    fileName_ = player_->GetFileName();
+    bytesPerSecond_ = player_->GetBytesPerSecond();
     player_->SetPosition(0);
     if (opened_) {
         opened_(path);
@@ -87,7 +118,14 @@ void ArchivePlayer::Discard() {
         return;
     }
     Stop();
+    if (opening_) {
+        dropped_.push_back(std::move(player_));
+        opening_ = false;
+        target_.reset();
+    }
     player_.reset();
+    fileName_.clear();
+    bytesPerSecond_ = 0;
     info_ = {};
     lastPeak_ = -1;
     moved_ = wasPlaying_ = false;
@@ -111,35 +149,108 @@ void ArchivePlayer::SetPlaying(bool playing) {
 }
 
 void ArchivePlayer::Play() {
-    if (!OpenSelected() || !player_->IsOpen()) {
+    if (!OpenSelected()) {
+        return;
+    }
+    if (opening_) {
+        wanted_ = true;
+        SetPlaying(true);
+        return;
+    }
+    if (!player_->IsOpen()) {
         return;
     }
     const int64_t length = player_->GetLength();
     if (length > 0 && player_->GetPosition() >= length) {
         player_->SetPosition(0);
     }
-    if (!player_->Play()) {
-        // A codec that cannot read the file has said so already.
-        const bool codecFile = dynamic_cast<SStreamWaveOut*>(player_.get()) != nullptr &&
-                               player_->GetFormatTag() != WaveFormat::kTagPcm;
-        if (!codecFile) {
-            MessageBox("Can't play.\nWave output device already in use or disabled?", "Plumora",
-                       MessageIcon::Warning);
-        }
-        return;
-    }
-    ShowPosition();
+    StartOpen();
+}
+
+void ArchivePlayer::StartOpen() {
+    openedAt_ = player_->GetPosition();
+    length_ = player_->GetLength();
+    opening_ = true;
+    wanted_ = true;
+    target_.reset();
+    SPlay* player = player_.get();
+    opens_.emplace(player, std::thread([this, player] {
+                       const bool played = player->Play();
+                       QMetaObject::invokeMethod(
+                           this, [this, player, played] { OnOpened(player, played); },
+                           Qt::QueuedConnection);
+                   }));
     SetPlaying(true);
 }
 
+void ArchivePlayer::OnOpened(SPlay* player, bool played) {
+    if (auto open = opens_.find(player); open != opens_.end()) {
+        open->second.join();
+        opens_.erase(open);
+    }
+    const auto dropped = std::find_if(dropped_.begin(), dropped_.end(),
+                                      [player](const auto& p) { return p.get() == player; });
+    if (dropped != dropped_.end()) {
+        if (played) {
+            (*dropped)->Stop();
+        }
+        dropped_.erase(dropped);
+        return;
+    }
+    if (player != player_.get()) {
+        return;
+    }
+    opening_ = false;
+    running_ = played;
+    if (running_ && (!wanted_ || target_)) {
+        player_->Stop();
+        running_ = false;
+    }
+    if (target_) {
+        const int64_t target = *target_;
+        target_.reset();
+        player_->SetPosition(target);
+        ShowPosition();
+        if (wanted_ && target < player_->GetLength()) {
+            StartOpen();
+            return;
+        }
+        wanted_ = false;
+        SetPlaying(false);
+        return;
+    }
+    ShowPosition();
+    if (!wanted_) {
+        return;
+    }
+    if (!played) {
+        wanted_ = false;
+        SetPlaying(false);
+        ShowPlayFailure();
+        return;
+    }
+    SetPlaying(true);
+}
+
+void ArchivePlayer::ShowPlayFailure() {
+    // A codec that cannot read the file has said so already.
+    const bool codecFile = dynamic_cast<SStreamWaveOut*>(player_.get()) != nullptr &&
+                           player_->GetFormatTag() != WaveFormat::kTagPcm;
+    if (!codecFile) {
+        MessageBox("Can't play.\nWave output device already in use or disabled?", "Plumora",
+                   MessageIcon::Warning);
+    }
+}
+
+// Progress messages the player posted before a stop may still arrive; they
+// count only while the device runs (running_), so none of them moves the
+// slider or ends a playback that was stopped or restarted meanwhile.
 void ArchivePlayer::Stop() {
-    const bool had = playing_;
-    if (player_) {
+    wanted_ = false;
+    if (player_ && !opening_) {
         player_->Stop();
     }
-    if (had) {
-        LetWaitingMessagesRun();
-    }
+    running_ = false;
     SetPlaying(false);
 }
 
@@ -158,9 +269,15 @@ void ArchivePlayer::MoveTo(int64_t target, bool resume) {
         if (target >= player_->GetLength()) {
             Stop();  // nothing is left to play
         } else {
-            player_->Play();
+            StartOpen();
         }
     }
+    emit seeked();
+}
+
+void ArchivePlayer::SeekWhileOpening(int64_t target) {
+    target_ = target;
+    emit positionChanged(positionText_, SliderPosition(target, length_));
     emit seeked();
 }
 
@@ -168,26 +285,35 @@ void ArchivePlayer::SeekBy(SeekUnit unit, bool forward) {
     if (!player_) {
         return;
     }
+    const int64_t target = SeekTarget(Position(), Length(), BytesPerSecond(), unit, forward);
+    if (opening_) {
+        SeekWhileOpening(target);
+        return;
+    }
     const bool wasPlaying = playing_;
     if (wasPlaying) {
         player_->Stop();
+        running_ = false;
     }
-    MoveTo(SeekTarget(player_->GetPosition(), player_->GetLength(), player_->GetBytesPerSecond(),
-                      unit, forward),
-           wasPlaying);
+    MoveTo(target, wasPlaying);
 }
 
 void ArchivePlayer::SeekToTime(qint64 positionUs) {
-    if (!player_ || player_->GetBytesPerSecond() == 0 || positionUs < 0) {
+    if (!player_ || BytesPerSecond() == 0 || positionUs < 0) {
         return;
     }
-    const int64_t perSecond = player_->GetBytesPerSecond();
+    const int64_t perSecond = BytesPerSecond();
     int64_t target = positionUs / kMicroseconds * perSecond +
                      positionUs % kMicroseconds * perSecond / kMicroseconds;
-    target = std::min(target, player_->GetLength());
+    target = std::min(target, Length());
+    if (opening_) {
+        SeekWhileOpening(target);
+        return;
+    }
     const bool wasPlaying = playing_;
     if (wasPlaying) {
         player_->Stop();
+        running_ = false;
     }
     MoveTo(target, wasPlaying);
 }
@@ -198,6 +324,9 @@ void ArchivePlayer::ShowPosition() {
         emit positionChanged(QString(), 0);
         return;
     }
+    if (opening_) {
+        return;  // the player is busy; shown once the open returns
+    }
     const int64_t position = player_->GetPosition();
     positionText_ =
         PositionText(player_->GetTimeAt(position), position, player_->GetBytesPerSecond());
@@ -206,7 +335,7 @@ void ArchivePlayer::ShowPosition() {
 }
 
 void ArchivePlayer::ShowLevel() {
-    if (!player_ || !playing_) {
+    if (!player_ || !playing_ || !running_) {
         return;
     }
     const QByteArray last = player_->GetLastBuffer();
@@ -223,7 +352,7 @@ void ArchivePlayer::ShowLevel() {
 }
 
 void ArchivePlayer::OnProgress() {
-    if (!player_) {
+    if (!player_ || !running_) {
         return;
     }
     if (playing_ && player_->DeviceFailed()) {
@@ -256,26 +385,46 @@ void ArchivePlayer::ScrollStart() {
     if (!OpenSelected()) {
         return;
     }
-    if (playing_) {
+    if (!playing_) {
+        return;
+    }
+    wasPlaying_ = true;
+    if (opening_) {
+        wanted_ = false;
+    } else {
         player_->Stop();
-        wasPlaying_ = true;
+        running_ = false;
     }
 }
 
 void ArchivePlayer::ScrollMove(int sliderValue) {
-    if (!player_ || player_->GetLength() == 0) {
+    if (!player_ || Length() == 0) {
         return;
+    }
+    moved_ = true;
+    if (opening_) {
+        return;  // the time is told once the open returns
     }
     const int64_t position = SliderToPosition(sliderValue, player_->GetLength());
     positionText_ =
         PositionText(player_->GetTimeAt(position), position, player_->GetBytesPerSecond());
     emit positionChanged(positionText_, -1);
-    moved_ = true;
 }
 
 void ArchivePlayer::ScrollEnd(int sliderValue) {
     if (!player_) {
         emit positionChanged(QString(), 0);
+        return;
+    }
+    if (opening_) {
+        if (moved_) {
+            moved_ = false;
+            SeekWhileOpening(SliderToPosition(sliderValue, length_));
+        }
+        if (wasPlaying_) {
+            wasPlaying_ = false;
+            wanted_ = true;
+        }
         return;
     }
     const bool moved = moved_;
@@ -288,7 +437,7 @@ void ArchivePlayer::ScrollEnd(int sliderValue) {
         if (player_->GetPosition() >= player_->GetLength()) {
             Stop();
         } else {
-            player_->Play();
+            StartOpen();
         }
     }
     ShowPosition();

@@ -1,6 +1,8 @@
 #include "archive/arch_dialog.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +12,10 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
+#include "archive/archive_player.h"
 #include "archive/archive_tree.h"
 #include "archive/position_slider.h"
 #include "archive/recording_file_settings.h"
@@ -23,6 +27,7 @@
 #include "audio/wave_test_files.h"
 #include "media/file_io.h"
 #include "media/media_file.h"
+#include "platform/wave_device.h"
 #include "prefs/sound_device_settings.h"
 #include "support/alsa_test_devices.h"
 #include "support/message_box_recorder.h"
@@ -437,6 +442,84 @@ TEST_F(ArchDialogTest, FailingOutputDeviceEndsPlaybackWithAMessage) {
     EXPECT_TRUE(archive.stopButton()->isHidden());
     EXPECT_FALSE(archive.playButton()->isHidden());
     EXPECT_EQ(LastMessage(), "Playback stopped: the sound output device failed.\n\t   NEWS_1.WAV");
+}
+
+// Play returns at once and the window goes on while the device opens; a
+// device that never answers (the paced one without a reader) is told once,
+// unless the playback was stopped or discarded meanwhile; a seek meanwhile
+// is taken once the open returns.
+TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
+    enum class Then { kWait, kStop, kSeekAndStop, kDiscard };
+    const QString cantPlay = "Can't play.\nWave output device already in use or disabled?";
+    const struct {
+        const char* device;
+        Then then;
+        QStringList shown;
+    } cases[] = {
+        {AlsaTestDevices::kPlayback, Then::kWait, {}},
+        {AlsaTestDevices::kPacedPlayback, Then::kWait, {cantPlay}},
+        {AlsaTestDevices::kPacedPlayback, Then::kStop, {}},
+        {AlsaTestDevices::kPacedPlayback, Then::kSeekAndStop, {}},
+        {AlsaTestDevices::kPacedPlayback, Then::kDiscard, {}},
+    };
+    const QByteArray samples = RecordWave("News_1.wav", 1.0, false);
+    Activate();
+    SelectFile("News_1.wav");
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(50);
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.device) + " then " + std::to_string(int(c.then));
+        sound.waveOutDriver = c.device;
+        archive.playerControl().Discard();
+        const size_t before = messages.calls().size();
+        const bool answers = c.device == std::string(AlsaTestDevices::kPlayback);
+        QElapsedTimer clock;
+        clock.start();
+        archive.playButton()->click();
+        EXPECT_LT(clock.elapsed(), 500) << what;
+        EXPECT_TRUE(archive.playing()) << what;
+        EXPECT_TRUE(archive.stopButton()->isVisibleTo(&archive)) << what;
+        ticks = 0;
+        if (c.then == Then::kSeekAndStop) {
+            // A seek is taken once the open returns; it is told at once.
+            archive.playerControl().SeekToTime(500000);
+            EXPECT_EQ(archive.playerControl().PositionUs(), 500000);
+        }
+        if (c.then == Then::kStop || c.then == Then::kSeekAndStop) {
+            archive.Stop();
+        } else if (c.then == Then::kDiscard) {
+            archive.playerControl().Discard();
+            EXPECT_EQ(archive.player(), nullptr) << what;
+        }
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                return answers ? !archive.playing()
+                               : clock.elapsed() > kWaveOpenTimeoutMs + 500 &&
+                                     !archive.playerControl().opening();
+            },
+            30000))
+            << what;
+        EXPECT_FALSE(archive.playing()) << what;
+        EXPECT_TRUE(archive.playButton()->isVisibleTo(&archive)) << what;
+        EXPECT_GT(ticks, clock.elapsed() / 50 / 3) << what << ": the window went on";
+        QStringList shown;
+        for (size_t i = before; i < messages.calls().size(); ++i) {
+            shown << messages.calls()[i].text;
+        }
+        EXPECT_EQ(shown.join("|").toStdString(), c.shown.join("|").toStdString()) << what;
+        if (answers) {
+            EXPECT_EQ(devices.PlaybackOutput(), samples);
+        } else if (c.then != Then::kDiscard) {
+            EXPECT_EQ(archive.player()->GetPosition(), c.then == Then::kSeekAndStop ? 8000 : 0);
+        }
+    }
+    // The opens that never answered return once the pipe has a reader.
+    const int reader =
+        open(devices.Path("paced.fifo").toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_TRUE(WaitUntil([] { return WaveOpensNotAnswering() == 0; }));
+    close(reader);
 }
 
 // Open groups stay open over a rebuild; files other programs add or remove
