@@ -289,7 +289,9 @@ QString TAppDialog::statusText() const {
 }
 
 void TAppDialog::SetUp() {
-    tuner_->RecreateMixers();
+    // The mixer (and the sound system's configuration behind it) opens after
+    // the window's first frame; mute and volume wait for it.
+    tuner_->RecreateMixersLater();
     switch (settings_.radio.startMute) {
         case kStartNoMute:
             settings_.radioPanel.muted = false;

@@ -221,9 +221,11 @@ bool TunerControl::SetMute(bool radioMute, bool lineMute) {
         return false;
     }
     slot_.device().SetMute(radioMute);
-    if (inputMixer_ && !outputMixer_) {
-        inputMixer_->SetLineMute(settings_.sound.mixerInput.toStdString(), lineMute);
-    }
+    WithMixers([this, lineMute] {
+        if (inputMixer_ && !outputMixer_) {
+            inputMixer_->SetLineMute(settings_.sound.mixerInput.toStdString(), lineMute);
+        }
+    });
     if (lineMute) {
         StopPassthrough();
     }
@@ -293,24 +295,28 @@ void TunerControl::StepVolume(bool up) {
     if (slot_.device().StepVolume(up)) {
         return;
     }
-    std::string line;
-    SMixer* mixer = VolumeMixer(line);
-    if (!mixer) {
-        return;
-    }
-    const int volume = mixer->GetLineVolume(line);
-    if (volume >= 0) {
-        mixer->SetLineVolume(line, tuning::StepLineVolume(volume, up));
-    }
+    WithMixers([this, up] {
+        std::string line;
+        SMixer* mixer = VolumeMixer(line);
+        if (!mixer) {
+            return;
+        }
+        const int volume = mixer->GetLineVolume(line);
+        if (volume >= 0) {
+            mixer->SetLineVolume(line, tuning::StepLineVolume(volume, up));
+        }
+    });
 }
 
 void TunerControl::SetSliderPosition(int position) {
     position = std::clamp(position, 0, 100);
     settings_.volume = 100 - position;
-    std::string line;
-    if (SMixer* mixer = VolumeMixer(line)) {
-        mixer->SetLineVolume(line, settings_.volume * SMixer::kMaxLevel / 100);
-    }
+    WithMixers([this, volume = settings_.volume] {
+        std::string line;
+        if (SMixer* mixer = VolumeMixer(line)) {
+            mixer->SetLineVolume(line, volume * SMixer::kMaxLevel / 100);
+        }
+    });
 }
 
 int TunerControl::SliderPosition() const {
@@ -332,7 +338,41 @@ bool TunerControl::ReadBackVolume() {
     return true;
 }
 
+void TunerControl::WithMixers(std::function<void()> work) {
+    if (mixersPending_) {
+        mixerWork_.push_back(std::move(work));
+    } else {
+        work();
+    }
+}
+
+void TunerControl::RecreateMixersLater() {
+    if (mixersPending_) {
+        return;
+    }
+    mixersPending_ = true;
+    QMetaObject::invokeMethod(this, &TunerControl::OpenPendingMixers, Qt::QueuedConnection);
+}
+
+void TunerControl::OpenPendingMixers() {
+    if (!mixersPending_) {
+        return;
+    }
+    mixersPending_ = false;
+    RecreateMixers();
+    const std::vector<std::function<void()>> work = std::move(mixerWork_);
+    mixerWork_.clear();
+    for (const auto& step : work) {
+        step();
+    }
+    // The pass-through waits for the output mixer; an unmuted line plays now.
+    StartPassthrough();
+}
+
 void TunerControl::RecreateMixers() {
+    if (mixersPending_) {
+        return;  // the pending open reads the settings as they are then
+    }
     outputMixer_.reset();
     inputMixer_.reset();
     outputLine_.clear();

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "audio/smixer.h"
 #include "radio/radio_device_slot.h"
@@ -96,6 +97,11 @@ class TunerControl : public QObject {
     // new device for a configured model was made. Re-creates the mixers.
     bool ResetDevice();
     void RecreateMixers();
+    // Opens the mixers from the event loop (after the window's first frame):
+    // until then RecreateMixers waits for that, and mute and volume changes
+    // that need a mixer are kept and applied, in order, once it is open.
+    void RecreateMixersLater();
+    bool mixersPending() const { return mixersPending_; }
     void ReleaseDevice();
 
     SRadio& device() const { return slot_.device(); }
@@ -127,6 +133,9 @@ class TunerControl : public QObject {
   private:
     void ScanTick();
     void StepVolume(bool up);
+    // Runs work on the mixers now, or when the pending open has happened.
+    void WithMixers(std::function<void()> work);
+    void OpenPendingMixers();
     // The line volume and mute commands go to, with its mixer.
     SMixer* VolumeMixer(std::string& line);
     bool TunerLineConfigured() const;
@@ -143,6 +152,8 @@ class TunerControl : public QObject {
     std::unique_ptr<SMixer> inputMixer_;
     std::unique_ptr<SMixer> outputMixer_;
     std::string outputLine_;
+    bool mixersPending_ = false;
+    std::vector<std::function<void()>> mixerWork_;
     std::unique_ptr<AudioPassthrough> passthrough_;
     bool passthroughPaused_ = false;
     QTimer scanTimer_;

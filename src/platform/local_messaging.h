@@ -7,10 +7,10 @@
 #include <functional>
 #include <optional>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
-// Window messages between processes of the same user, over a local socket.
+// Window messages between processes of the same user, over a Unix-domain
+// socket.
 //
 // A request is a 16-byte little-endian header (message, wParam, lParam, data
 // length) followed by the data; the answer is one little-endian 32-bit value.
@@ -59,7 +59,7 @@ class LocalMessageServer : public QObject {
 
     // Starts listening. Fails when another live server has the name; a
     // socket left behind by a dead process is removed first. Once
-    // listening, the server listens again whenever the system closed it
+    // listening, the server listens again whenever it had to close
     // (accepting fails when the process runs out of file descriptors).
     bool Listen();
     // Listening right now.
@@ -67,17 +67,18 @@ class LocalMessageServer : public QObject {
     QString ErrorString() const;
 
   private:
+    bool ListenOn(const QString& path);
+    void Close();
     void Accept();
-    void Read(QLocalSocket* socket);
     void ListenAgainIfClosed();
-    void WatchListening();
 
     QString name_;
     Handler handler_;
-    QLocalServer* server_;
-    // Runs only while the server is closed against our will (or always,
-    // where the closing cannot be seen).
+    int listenFd_ = -1;
+    QByteArray path_;
+    QSocketNotifier* notifier_ = nullptr;
+    QString error_;
+    // Runs only while the server is closed against our will.
     QTimer* retry_;
-    bool pollAlways_ = false;
     bool wanted_ = false;
 };

@@ -75,7 +75,7 @@ class RadioPanelWidgetTest : public ::testing::Test {
         TFreqPopup::SetShowHook({});
     }
 
-    void MakePanel() {
+    void MakePanel(bool settle = true) {
         panel_.reset();
         frame_ = std::make_unique<FrameStandIn>();
         panel_ = std::make_unique<TAppDialog>(
@@ -101,7 +101,9 @@ class RadioPanelWidgetTest : public ::testing::Test {
         panel_->SetUp();
         frame_->resize(panel_->sizeHint());
         frame_->show();
-        QCoreApplication::processEvents();
+        if (settle) {
+            QCoreApplication::processEvents();
+        }
     }
 
     void Click(QPushButton* button, Qt::KeyboardModifiers modifiers = {}) {
@@ -345,6 +347,25 @@ TEST_F(RadioPanelWidgetTest, SliderMovesTheLineAndAnOutsideChangeMovesTheSlider)
     Post(cmd::kVolumeUp);
     panel_->volumeSlider()->setValue(90);
     EXPECT_EQ(settings_.volume, 90);
+}
+
+TEST_F(RadioPanelWidgetTest, MuteAndVolumeAskedBeforeTheMixerOpensReachItWhenItOpens) {
+    settings_.sound.changeMixer = true;
+    settings_.sound.mixerInput = "Line-In";
+    mixer_ = std::make_unique<FakePanelMixer>(1);
+    mixer_->AddPlaybackLine({"Line", "Line", MixerLineType::kLineIn}, 255, 0);
+    FakePanelMixer* mixer = mixer_.get();
+    MakePanel(false);
+    EXPECT_EQ(panel_->tuner().inputMixer(), nullptr) << "opens from the event loop";
+    panel_->volumeSlider()->setValue(70);
+    panel_->tuner().VolumeUp();
+    Click(panel_->muteButton());
+    EXPECT_FALSE(mixer->playbackMutes[0]);
+    QCoreApplication::processEvents();
+    ASSERT_NE(panel_->tuner().inputMixer(), nullptr);
+    EXPECT_EQ(mixer->playbackVolumes[0].value, 255 * ((255 * 88 / 127) * 127 / 255 + 10) / 127)
+        << "70 % (88 of 127), then one step up, in that order";
+    EXPECT_TRUE(mixer->playbackMutes[0]);
 }
 
 TEST_F(RadioPanelWidgetTest, VolumeKeysGoToADeviceThatStepsItself) {

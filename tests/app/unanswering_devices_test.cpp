@@ -53,6 +53,8 @@ class PassthroughRecordingTest : public ::testing::Test {
                     window);
             });
         panel_->SetUp();
+        // The mixers open from the event loop.
+        QCoreApplication::sendPostedEvents(&panel_->tuner(), QEvent::MetaCall);
         ticks_.start(100);
         QObject::connect(&ticks_, &QTimer::timeout, [this] { ++ticked_; });
     }
