@@ -44,7 +44,9 @@ SDIDecFrame::SDIDecFrame(App& app)
     : app_(app), tabs_(new TWin95TabWindow(this)), icons_(PickStateIcons(false, true)) {
     setObjectName("Plumora");
     setWindowTitle("Plumora");
-    setWindowIcon(StateIconSet(icons_));
+    // Drawing the icon at every size is work the first frame can do
+    // without; it follows as soon as the window is up.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(StateIconSet(icons_)); });
 
     radio_ = new TAppDialog(app_.settings(), app_.actions(), app_.debugDisplay(), tabs_);
     radio_->SetPowerHandler([this] { RequestClose(CloseReason::Power); });

@@ -3,21 +3,25 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <initializer_list>
 
 namespace {
 
-constexpr int kSmallSizes[] = {16, 20};
-constexpr int kNormalSizes[] = {24, 32, 48, 64, 128, 256};
+constexpr std::initializer_list<int> kSmallSizes = {16, 20};
+constexpr std::initializer_list<int> kNormalSizes = {24, 32, 48, 64, 128, 256};
 
-QPixmap Render(const QString& path, int size) {
+// Adds the artwork at each of the sizes, read once.
+void AddRendered(QIcon& icon, const QString& path, std::initializer_list<int> sizes) {
     QSvgRenderer renderer(path);
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    if (renderer.isValid()) {
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
+    for (int size : sizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        if (renderer.isValid()) {
+            QPainter painter(&pixmap);
+            renderer.render(&painter);
+        }
+        icon.addPixmap(pixmap);
     }
-    return pixmap;
 }
 
 }  // namespace
@@ -38,23 +42,15 @@ QString StateIconPath(int id) {
 
 QIcon StateIcon(int id) {
     QIcon icon;
-    for (int size : kSmallSizes) {
-        icon.addPixmap(Render(StateIconPath(id), size));
-    }
-    for (int size : kNormalSizes) {
-        icon.addPixmap(Render(StateIconPath(id), size));
-    }
+    AddRendered(icon, StateIconPath(id), kSmallSizes);
+    AddRendered(icon, StateIconPath(id), kNormalSizes);
     return icon;
 }
 
 QIcon StateIconSet(const StateIconPair& pair) {
     QIcon icon;
-    for (int size : kSmallSizes) {
-        icon.addPixmap(Render(StateIconPath(pair.small), size));
-    }
-    for (int size : kNormalSizes) {
-        icon.addPixmap(Render(StateIconPath(pair.normal), size));
-    }
+    AddRendered(icon, StateIconPath(pair.small), kSmallSizes);
+    AddRendered(icon, StateIconPath(pair.normal), kNormalSizes);
     return icon;
 }
 
