@@ -503,7 +503,8 @@ TEST_F(ArchDialogTest, PlayOpensTheDeviceBesideTheWindow) {
             << what;
         EXPECT_FALSE(archive.playing()) << what;
         EXPECT_TRUE(archive.playButton()->isVisibleTo(&archive)) << what;
-        EXPECT_GT(ticks, clock.elapsed() / 50 / 3) << what << ": the window went on";
+        // A third of the 50 ms ticks at least; a quick play may end before the first.
+        EXPECT_GE(ticks, clock.elapsed() / 50 / 3) << what << ": the window went on";
         QStringList shown;
         for (size_t i = before; i < messages.calls().size(); ++i) {
             shown << messages.calls()[i].text;
