@@ -281,11 +281,7 @@ void ArchivePlayer::SeekWhileOpening(int64_t target) {
     emit seeked();
 }
 
-void ArchivePlayer::SeekBy(SeekUnit unit, bool forward) {
-    if (!player_) {
-        return;
-    }
-    const int64_t target = SeekTarget(Position(), Length(), BytesPerSecond(), unit, forward);
+void ArchivePlayer::SeekTo(int64_t target) {
     if (opening_) {
         SeekWhileOpening(target);
         return;
@@ -298,6 +294,14 @@ void ArchivePlayer::SeekBy(SeekUnit unit, bool forward) {
     MoveTo(target, wasPlaying);
 }
 
+void ArchivePlayer::SeekBy(SeekUnit unit, bool forward) {
+    if (!player_) {
+        return;
+    }
+    const int64_t target = SeekTarget(Position(), Length(), BytesPerSecond(), unit, forward);
+    SeekTo(target);
+}
+
 void ArchivePlayer::SeekToTime(qint64 positionUs) {
     if (!player_ || BytesPerSecond() == 0 || positionUs < 0) {
         return;
@@ -306,16 +310,7 @@ void ArchivePlayer::SeekToTime(qint64 positionUs) {
     int64_t target = positionUs / kMicroseconds * perSecond +
                      positionUs % kMicroseconds * perSecond / kMicroseconds;
     target = std::min(target, Length());
-    if (opening_) {
-        SeekWhileOpening(target);
-        return;
-    }
-    const bool wasPlaying = playing_;
-    if (wasPlaying) {
-        player_->Stop();
-        running_ = false;
-    }
-    MoveTo(target, wasPlaying);
+    SeekTo(target);
 }
 
 void ArchivePlayer::ShowPosition() {

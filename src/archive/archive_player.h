@@ -94,6 +94,8 @@ class ArchivePlayer : public QObject {
     void ShowLevel();
     void SetPlaying(bool playing);
     // Sets the position while stopped and resumes if it was playing.
+    // Goes to the byte position, playing on from there if it played.
+    void SeekTo(int64_t target);
     void MoveTo(int64_t target, bool resume);
     // Opens the device and starts playing on a thread of its own.
     void StartOpen();

@@ -55,11 +55,8 @@ void RecoveryFile::Release() {
     }
 }
 
-bool RecoveryFile::TakeOver() {
-    if (fd_ >= 0) {
-        return true;
-    }
-    const int fd = ::open(path_.c_str(), O_RDWR | O_CLOEXEC);
+bool RecoveryFile::OpenLocked(int flags) {
+    const int fd = ::open(path_.c_str(), flags, 0666);
     if (fd < 0) {
         return false;
     }
@@ -71,20 +68,19 @@ bool RecoveryFile::TakeOver() {
     return true;
 }
 
+bool RecoveryFile::TakeOver() {
+    if (fd_ >= 0) {
+        return true;
+    }
+    return OpenLocked(O_RDWR | O_CLOEXEC);
+}
+
 bool RecoveryFile::Write(std::string_view item) {
     if (path_.empty()) {
         return false;
     }
-    if (fd_ < 0) {
-        const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            return false;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            ::close(fd);
-            return false;
-        }
-        fd_ = fd;
+    if (fd_ < 0 && !OpenLocked(O_RDWR | O_CREAT | O_CLOEXEC)) {
+        return false;
     }
     std::vector<unsigned char> bytes(4);
     StoreLE32(bytes.data(), kRecoveryText);

@@ -38,6 +38,8 @@ class RecoveryFile {
     bool TakeOver();
 
   private:
+    // Opens the file with the flags and holds its lock; false when either fails.
+    bool OpenLocked(int flags);
     void Release();
 
     std::string path_;
